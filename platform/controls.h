@@ -1,0 +1,95 @@
+#pragma once
+// The coach window's child controls: picture boxes (windowed, take input),
+// images (windowless pictures) and rectangle shapes (pass the mouse on).
+
+#include "platform/twips.h"
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace plat {
+
+// A picture box: a back colour with an optional picture drawn unscaled at
+// its top-left corner. Its inner coordinates are pixels.
+class PictureBox : public QWidget, public TwipsGeometry {
+    Q_OBJECT
+public:
+    PictureBox(QWidget *parent, const QString &name, const TwipsRect &rect, QColor backColor);
+
+    QColor backColor() const { return m_backColor; }
+    const QImage &picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+
+Q_SIGNALS:
+    // A press and release of the left or right button over the box.
+    void clicked();
+    void doubleClicked();
+    void mousePressed(Qt::MouseButton button, QPointF pos);
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+    // The size in twips changed.
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void twipsResized() override { Q_EMIT resized(); }
+
+private:
+    QColor m_backColor;
+    QImage m_picture;
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};
+
+// An image: a windowless picture. Unstretched, it sizes itself to its
+// picture; stretched, it draws the picture at its own size.
+class ImageControl : public QWidget, public TwipsGeometry {
+    Q_OBJECT
+public:
+    ImageControl(QWidget *parent, const QString &name, const TwipsRect &rect, bool stretch);
+
+    const QImage &picture() const { return m_picture; }
+    // Unstretched, takes the picture's size (pixels x 15); an empty picture
+    // keeps the size.
+    void setPicture(const QImage &picture);
+    bool stretch() const { return m_stretch; }
+
+Q_SIGNALS:
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch;
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};
+
+// A rectangle shape with a border and a solid fill. It takes no mouse input:
+// presses fall through to the window beneath.
+class ShapeControl : public QWidget, public TwipsGeometry {
+    Q_OBJECT
+public:
+    ShapeControl(QWidget *parent, const QString &name, const TwipsRect &rect, QColor border,
+                 QColor fill);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_border;
+    QColor m_fill;
+};
+
+// 0x00BBGGRR, as the design's colour values are written.
+QColor colorFromBgr(quint32 bgr);
+
+} // namespace plat

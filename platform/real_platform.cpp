@@ -1,0 +1,88 @@
+#include "platform/pacing.h"
+#include "platform/platform.h"
+#include "platform/sdl_sound.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace plat {
+
+namespace {
+
+class RealFileDialog final : public FileDialog {
+public:
+    std::optional<QString> openFile(QWidget *parent, const QString &nameFilter,
+                                    const QString &initialPath) override
+    {
+        const QString path =
+            QFileDialog::getOpenFileName(parent, QString(), initialPath, nameFilter);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+};
+
+class RealAlerts final : public Alerts {
+public:
+    void show(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+              const QString &text) override
+    {
+        QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+};
+
+class RealShell final : public Shell {
+public:
+    void open(const QString &address) override
+    {
+        QDesktopServices::openUrl(QUrl::fromUserInput(address));
+    }
+};
+
+class RealProcess final : public Process {
+public:
+    QString executablePath() const override
+    {
+        return QCoreApplication::applicationFilePath();
+    }
+    [[noreturn]] void exit(int code) override
+    {
+        std::fflush(nullptr);
+        // Ends at once: no event loop, handler or destructor runs after this,
+        // even when the window was closed from inside a door step.
+        std::_Exit(code);
+    }
+};
+
+} // namespace
+
+Platform &Platform::real()
+{
+    static RealPacing pacing;
+    static RealFileDialog fileDialog;
+    static RealAlerts alerts;
+    static RealShell shell;
+    static SdlSound sound;
+    static RealProcess process;
+    static Platform platform{&pacing, &fileDialog, &alerts, &shell, &sound, &process};
+    return platform;
+}
+
+QString modelNumber(const Process &process)
+{
+    return QFileInfo(process.executablePath()).completeBaseName();
+}
+
+QString programFolder(const Process &process)
+{
+    return QFileInfo(process.executablePath()).absolutePath();
+}
+
+} // namespace plat

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, run and test.
+# Run as root (or through sudo). Safe to run again: apt skips what is there.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
+  # fonts for the Japanese texts
+  fonts-ipafont-gothic
+  # real-window tests and screenshots
+  xvfb openbox xdotool x11-utils imagemagick xauth
+  # remaking the pictures
+  librsvg2-bin
+  # fuzzing and sanitizers
+  clang libclang-rt-14-dev
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "install-deps: every package is already installed"
+  exit 0
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
