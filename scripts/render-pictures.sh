@@ -7,7 +7,7 @@
 #   --preview DIR  also writes composites of the coach with its live elements in place
 #                  (door closed and open, sign window, signboard) into DIR for a visual check.
 #
-# Needs rsvg-convert (librsvg2-bin), ImageMagick 6 and the IPAPGothic font
+# Needs rsvg-convert (librsvg2-bin), ImageMagick 6, python3 (for the .ico) and the IPAPGothic font
 # (fonts-ipafont-gothic). Every output's size and colour depth is checked at the end.
 set -euo pipefail
 
@@ -22,12 +22,12 @@ preview=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --preview) preview="${2:?--preview needs a folder}"; shift 2 ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
     *) echo "render-pictures: unknown argument: $1" >&2; exit 2 ;;
   esac
 done
 
-for tool in rsvg-convert "$convert" identify file fc-list; do
+for tool in rsvg-convert "$convert" identify file fc-list python3; do
   command -v "$tool" >/dev/null || { echo "render-pictures: $tool is missing" >&2; exit 1; }
 done
 # The switch faces and the lettering on the coach use IPAPGothic; without it librsvg falls
