@@ -32,10 +32,11 @@ public:
     explicit TwipsGeometry(QWidget *widget, const TwipsRect &rect);
     virtual ~TwipsGeometry() = default;
 
-    float left() const { return m_rect.left; }
-    float top() const { return m_rect.top; }
-    float width() const { return m_rect.width; }
-    float height() const { return m_rect.height; }
+    // Named apart from QWidget's pixel width() and height().
+    float twipsLeft() const { return m_rect.left; }
+    float twipsTop() const { return m_rect.top; }
+    float twipsWidth() const { return m_rect.width; }
+    float twipsHeight() const { return m_rect.height; }
     const TwipsRect &twips() const { return m_rect; }
 
     void setLeft(float left);

@@ -1,0 +1,20 @@
+#include "app/main_window.h"
+#include "platform/startup.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    plat::choosePlatformPlugin();
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("TT04K0007"));
+    app.setOrganizationName(QStringLiteral("Totora"));
+    app.setDesktopFileName(QStringLiteral("io.github.totora.Totora"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+
+    Form1 form(plat::Platform::real());
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

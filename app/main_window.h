@@ -1,0 +1,106 @@
+#pragma once
+// Form1: the coach window. It lays out the coach's controls, brings the
+// system up and down, and offers the public operations the control panel
+// calls; the behaviour of each element lives in its own module.
+
+#include "app/common_dialog.h"
+#include "platform/controls.h"
+#include "platform/platform.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QMenu;
+class DestinationSign;
+class frmSet;
+class frmShowVersion;
+class Signboard;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(plat::Platform &platform);
+    ~Form1() override;
+
+    plat::Platform &platform() const { return m_platform; }
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void Form_Unload();
+
+    // Public operations called by the control panel.
+    void Check1_Click();
+    void Check2_Click();
+    void HScroll1_Change();
+    void HScroll2_Change();
+    void MnuHelpVer_Click();
+
+    // Settings file.
+    void LoadIni();
+    void SaveIni();
+
+    // The control panel, created hidden on first use.
+    frmSet &panel();
+    bool panelExists() const { return m_panel != nullptr; }
+
+    // The window's own place on the screen, in twips (outer frame).
+    float windowLeft() const;
+    float windowTop() const;
+    void setWindowPlace(float left, float top);
+    // Outer height, title bar and border included, in twips.
+    float outerHeight() const;
+
+    // Controls, front to back.
+    plat::PictureBox *picSlideBase1;
+    plat::PictureBox *Picture1;
+    std::array<plat::PictureBox *, 2> picWaku1;
+    std::array<plat::ImageControl *, 2> imgMaku1;
+    plat::PictureBox *PicKanban;
+    std::array<plat::ImageControl *, 2> imgNakaorido;
+    std::array<plat::ShapeControl *, 3> shpK_Waku;
+
+    // The popup menu and its items.
+    QMenu *MnuTempMenu1;
+    QAction *MnuViewKanban;
+    QAction *MnuViewWaku;
+    QAction *MnuSetKanban;
+    QAction *MnuBdr1;
+    QAction *MnuKanbanReset;
+
+    // The shared picture-file dialog.
+    CommonDialog C_Dialog1;
+
+    DestinationSign &sign() const { return *m_sign; }
+    Signboard &signboard() const { return *m_signboard; }
+    // The version dialog while it is loaded, else null.
+    frmShowVersion *versionDialog() const { return m_version.get(); }
+
+    // Operations of the sign and the signboard that other modules call.
+    void Load方向幕(int Index);
+    void PicKanban_DblClick();
+    void MnuKanbanReset_Click();
+
+    // Coach mouse input.
+    void Form_MouseDown(Qt::MouseButton Button);
+    void Picture1_Click();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void applyDoorOutline();
+
+    plat::Platform &m_platform;
+    QImage m_coach;
+    std::unique_ptr<frmSet> m_panel;
+    std::unique_ptr<DestinationSign> m_sign;
+    std::unique_ptr<Signboard> m_signboard;
+    std::unique_ptr<frmShowVersion> m_version;
+};

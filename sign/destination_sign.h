@@ -1,0 +1,35 @@
+#pragma once
+// The destination roll signs: choosing and loading each sign's picture strip
+// and rolling it from the keyboard.
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class Form1;
+
+class DestinationSign : public QObject {
+    Q_OBJECT
+public:
+    explicit DestinationSign(Form1 &form);
+
+    // The picture file of each sign window; empty until chosen.
+    std::array<QString, 2> makuPath;
+    // Each strip's top edge in its window, in pixels.
+    std::array<qint32, 2> makuTop{0, 0};
+
+    void Load方向幕(int Index);
+    void picWaku1_DblClick(int Index);
+    void imgMaku1_DblClick(int Index);
+    void picWaku1_Click(int Index);
+    void imgMaku1_Click(int Index);
+    void picWaku1_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift);
+
+    // Loads makuPath[Index] into the strip without moving it (settings load).
+    // Returns the failure's description, or an empty string on success.
+    QString loadStripFromPath(int Index);
+
+private:
+    Form1 &m_form;
+};

@@ -1,0 +1,3 @@
+#include "version/version_dialog.h"
+
+frmShowVersion::frmShowVersion(plat::Platform &) {}
