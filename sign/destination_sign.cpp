@@ -1,13 +1,118 @@
 #include "sign/destination_sign.h"
 
 #include "app/main_window.h"
+#include "panel/control_panel.h"
+#include "platform/picture.h"
 
-DestinationSign::DestinationSign(Form1 &form) : m_form(form) {}
+#include <QDir>
+#include <QScrollBar>
 
-void DestinationSign::Load方向幕(int) {}
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+bool isSignIndex(int index) { return index == 0 || index == 1; }
+
+QString loadFailureText(const QString &path, const QString &description)
+{
+    // The loader's descriptions name no file; the user needs to know which.
+    return QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(path), description);
+}
+
+} // namespace
+
+qint32 rolledTop(qint32 top, int step)
+{
+    const qint64 next = qint64(top) + step;
+    return qint32(std::clamp<qint64>(next, std::numeric_limits<qint32>::min(),
+                                     std::numeric_limits<qint32>::max()));
+}
+
+DestinationSign::DestinationSign(Form1 &form) : m_form(form)
+{
+    wire(0);
+    wire(1);
+}
+
+void DestinationSign::wire(int index)
+{
+    plat::PictureBox *window = m_form.picWaku1[index];
+    plat::ImageControl *strip = m_form.imgMaku1[index];
+    connect(window, &plat::PictureBox::clicked, this, [this, index] { picWaku1_Click(index); });
+    connect(window, &plat::PictureBox::doubleClicked, this,
+            [this, index] { picWaku1_DblClick(index); });
+    connect(window, &plat::PictureBox::keyPressed, this,
+            [this, index](int key, Qt::KeyboardModifiers modifiers) {
+                picWaku1_KeyDown(index, key, modifiers);
+            });
+    connect(strip, &plat::ImageControl::clicked, this, [this, index] { imgMaku1_Click(index); });
+    connect(strip, &plat::ImageControl::doubleClicked, this,
+            [this, index] { imgMaku1_DblClick(index); });
+}
+
+void DestinationSign::Load方向幕(int Index)
+{
+    if (!isSignIndex(Index))
+        return;
+    const std::optional<QString> chosen = m_form.C_Dialog1.showOpen(&m_form);
+    // An empty answer would load "no picture" and blank the sign; treat it as
+    // the cancel it most likely is.
+    if (!chosen || chosen->isEmpty())
+        return;
+
+    const plat::PictureResult loaded = plat::loadPicture(*chosen);
+    if (!loaded.ok()) {
+        // The path is taken only with its picture: keeping a rejected path
+        // would save it and fail again at every start.
+        m_form.platform().alerts->show(&m_form, QMessageBox::Warning, QStringLiteral("トトラ"),
+                                       loadFailureText(*chosen, loaded.error));
+        return;
+    }
+    makuPath[Index] = *chosen;
+    m_form.imgMaku1[Index]->setPicture(loaded.picture.image);
+    makuTop[Index] = 0;
+    placeStrip(Index);
+}
+
 void DestinationSign::picWaku1_DblClick(int Index) { Load方向幕(Index); }
+
 void DestinationSign::imgMaku1_DblClick(int Index) { picWaku1_DblClick(Index); }
-void DestinationSign::picWaku1_Click(int) {}
-void DestinationSign::imgMaku1_Click(int) {}
-void DestinationSign::picWaku1_KeyDown(int, int, Qt::KeyboardModifiers) {}
-QString DestinationSign::loadStripFromPath(int) { return {}; }
+
+void DestinationSign::picWaku1_Click(int Index)
+{
+    if (isSignIndex(Index))
+        m_form.picWaku1[Index]->setFocus(Qt::MouseFocusReason);
+}
+
+// The strip cannot hold the focus itself; its window takes it.
+void DestinationSign::imgMaku1_Click(int Index) { picWaku1_Click(Index); }
+
+void DestinationSign::picWaku1_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift)
+{
+    Q_UNUSED(Shift); // Shift and Ctrl roll the same as a bare arrow key
+    if (!isSignIndex(Index) || (KeyCode != Qt::Key_Up && KeyCode != Qt::Key_Down))
+        return;
+    // Read afresh every time, so a slider change applies at the next key.
+    const int step = m_form.panel().scllMakuSpeed[Index]->value();
+    makuTop[Index] = rolledTop(makuTop[Index], KeyCode == Qt::Key_Up ? step : -step);
+    placeStrip(Index);
+}
+
+QString DestinationSign::loadStripFromPath(int Index)
+{
+    if (!isSignIndex(Index))
+        return QStringLiteral("there is no sign window %1").arg(Index);
+    const plat::PictureResult loaded = plat::loadPicture(makuPath[Index]);
+    if (!loaded.ok())
+        return loaded.error;
+    m_form.imgMaku1[Index]->setPicture(loaded.picture.image);
+    return {};
+}
+
+void DestinationSign::placeStrip(int index)
+{
+    // The sign window's inner scale is pixels, but controls keep their
+    // places in twips.
+    m_form.imgMaku1[index]->setTop(float(qint64(makuTop[index]) * plat::kTwipsPerPixel));
+}

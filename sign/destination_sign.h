@@ -12,6 +12,8 @@ class Form1;
 class DestinationSign : public QObject {
     Q_OBJECT
 public:
+    // Wires the sign windows and strips of form, which must already have
+    // built its controls.
     explicit DestinationSign(Form1 &form);
 
     // The picture file of each sign window; empty until chosen.
@@ -24,6 +26,7 @@ public:
     void imgMaku1_DblClick(int Index);
     void picWaku1_Click(int Index);
     void imgMaku1_Click(int Index);
+    // KeyCode is a Qt::Key; only Up and Down roll the strip.
     void picWaku1_KeyDown(int Index, int KeyCode, Qt::KeyboardModifiers Shift);
 
     // Loads makuPath[Index] into the strip without moving it (settings load).
@@ -31,5 +34,13 @@ public:
     QString loadStripFromPath(int Index);
 
 private:
+    void wire(int index);
+    // Puts the strip's top edge where makuTop says.
+    void placeStrip(int index);
+
     Form1 &m_form;
 };
+
+// The roll position after one step, held at the limits of qint32 instead of
+// wrapping round.
+qint32 rolledTop(qint32 top, int step);
