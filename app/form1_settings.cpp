@@ -9,8 +9,8 @@
 void Form1::LoadIni()
 {
     setWindowPlace(0, 0);
+    placePanelBelowWindow();
     frmSet &set = panel();
-    set.move(0, plat::twipsToPixels(outerHeight()));
     MnuKanbanReset_Click();
     set.HScroll1->setValue(1000);
     set.HScroll2->setValue(6000);

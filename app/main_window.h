@@ -52,6 +52,10 @@ public:
     void setWindowPlace(float left, float top);
     // Outer height, title bar and border included, in twips.
     float outerHeight() const;
+    // Puts the control panel at the screen's left edge just below this
+    // window's outer frame, and keeps it there once the window manager has
+    // told the frame's real height (until the user moves the panel).
+    void placePanelBelowWindow();
 
     // Controls, front to back.
     plat::PictureBox *picSlideBase1;
@@ -91,6 +95,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -103,4 +108,7 @@ private:
     std::unique_ptr<DestinationSign> m_sign;
     std::unique_ptr<Signboard> m_signboard;
     std::unique_ptr<frmShowVersion> m_version;
+    bool m_panelFollowsFrame = false;
+    QPoint m_panelPlacedAt;
+    int m_frameChecks = 0;
 };

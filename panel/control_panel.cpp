@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -17,6 +18,19 @@ using plat::placeInTwips;
 using plat::TwipsRect;
 
 namespace {
+
+// A plain filled background that, unlike a palette, is not inherited by
+// the sliders and buttons inside.
+class FilledFrame final : public QFrame {
+public:
+    FilledFrame(QWidget *parent, QColor color) : QFrame(parent), m_color(color) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), m_color); }
+
+private:
+    QColor m_color;
+};
 
 void setColors(QWidget *w, QColor back, QColor text = QColor())
 {
@@ -81,16 +95,14 @@ frmSet::frmSet(Form1 &form) : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHi
     setWindowTitle(QStringLiteral("設定パネル"));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     setFixedSize(265, 144);
-    setColors(this, colorFromBgr(0x404040));
     buildControls();
     wireHandlers();
 }
 
 void frmSet::buildControls()
 {
-    FrameA = new QFrame(this);
+    FrameA = new FilledFrame(this, Qt::black);
     FrameA->setObjectName(QStringLiteral("FrameA"));
-    setColors(FrameA, Qt::black);
     placeInTwips(FrameA, {30, 75, 3855, 2055});
 
     // Created before the sign-speed controls so that it lies behind them.
@@ -185,6 +197,11 @@ void frmSet::wireHandlers()
         connect(scllMakuSpeed[i], &QScrollBar::valueChanged, this,
                 [this, i] { scllMakuSpeed_Change(i); });
     connect(Command3, &QPushButton::clicked, this, &frmSet::Command3_Click);
+}
+
+void frmSet::paintEvent(QPaintEvent *)
+{
+    QPainter(this).fillRect(rect(), colorFromBgr(0x404040));
 }
 
 int frmSet::check1Value() const { return Check1->isChecked() ? 1 : 0; }

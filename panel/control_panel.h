@@ -50,6 +50,9 @@ public:
     void scllMakuSpeed_Change(int Index);
     void Command3_Click();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void buildControls();
     void wireHandlers();
