@@ -6,12 +6,21 @@
 #include <QPointF>
 #include <QString>
 
+#include <memory>
+
 class Form1;
+class QAction;
+class SignboardDrag;
+
+namespace plat {
+struct Picture;
+}
 
 class Signboard : public QObject {
     Q_OBJECT
 public:
     explicit Signboard(Form1 &form);
+    ~Signboard() override;
 
     // The picture file last chosen for the signboard.
     QString kanbanPath;
@@ -28,6 +37,18 @@ public:
     // failure's description, or an empty string on success.
     QString loadPictureFromPath();
 
+    // Shows picture on the signboard at the picture's own extent; an empty
+    // picture clears it and keeps the size.
+    void setPicture(const plat::Picture &picture);
+
+    // Whether a left-button drag is under way.
+    bool isDragging() const;
+
 private:
+    // The menu's check items toggle their own mark before they report; the
+    // handlers decide from the mark as it was, so that is put back first.
+    void runCheckItem(QAction *item, bool markNow, void (Signboard::*handler)());
+
     Form1 &m_form;
+    std::unique_ptr<SignboardDrag> m_drag;
 };
