@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <QLibrary>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -28,6 +30,23 @@ void keepSignalsOurs()
     // events that nobody reads, and the program could not be ended.
     SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
 }
+
+#ifdef Q_OS_LINUX
+extern "C" void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+
+// With no sound card, ALSA prints its errors on stderr while SDL probes it;
+// a missing device is to be silent, so its messages go nowhere.
+void keepAlsaQuiet()
+{
+    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+    QLibrary alsa(QStringLiteral("asound"), 2); // stays loaded; SDL shares it
+    if (auto setHandler =
+            reinterpret_cast<int (*)(Handler)>(alsa.resolve("snd_lib_error_set_handler")))
+        setHandler(&ignoreAlsaError);
+}
+#else
+void keepAlsaQuiet() {}
+#endif
 
 struct SdlFree {
     void operator()(Uint8 *p) const { SDL_free(p); }
@@ -87,6 +106,7 @@ struct SdlSound::Device {
             return state == State::Open;
         state = State::Failed;
         keepSignalsOurs();
+        keepAlsaQuiet();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             return false;
         audioStarted = true;
