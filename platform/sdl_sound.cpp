@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <vector>
+#include <limits>
 
 namespace plat {
 
@@ -62,7 +62,7 @@ struct Pcm {
 
 bool decode(const QByteArray &wave, Pcm &pcm)
 {
-    if (wave.isEmpty())
+    if (wave.isEmpty() || wave.size() > std::numeric_limits<int>::max())
         return false;
     SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), int(wave.size()));
     if (!rw)
@@ -111,9 +111,11 @@ struct SdlSound::Device {
             return false;
         audioStarted = true;
         SDL_AudioSpec wanted{};
-        wanted.freq = format.freq;
+        // An odd first sound must not be taken for a missing device: the
+        // device gets an ordinary format and that sound is converted.
+        wanted.freq = format.freq >= 8000 && format.freq <= 96000 ? format.freq : 22050;
         wanted.format = format.format;
-        wanted.channels = format.channels;
+        wanted.channels = format.channels <= 2 ? format.channels : 2;
         wanted.samples = DeviceFrames;
         wanted.callback = nullptr; // fed with SDL_QueueAudio
         id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &spec, 0);
