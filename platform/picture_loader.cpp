@@ -197,16 +197,18 @@ PictureResult loadPicture(const QString &path)
     if (file.size() > kMaxPictureFileBytes)
         return failure(QStringLiteral("the file is too large (%1 MB)").arg(file.size() / (1024 * 1024)));
 
-    // Read in pieces so that a device with no size (a pipe, /dev/zero)
-    // still cannot take more memory than the largest picture.
     QByteArray bytes;
-    while (!file.atEnd() || file.isSequential()) {
-        const QByteArray piece = file.read(1024 * 1024);
-        if (piece.isEmpty())
-            break;
-        bytes += piece;
-        if (bytes.size() > kMaxPictureFileBytes)
-            return failure(QStringLiteral("the file is too large"));
+    if (!file.isSequential()) {
+        bytes = file.readAll();
+    } else {
+        // A device with no size (a pipe, /dev/zero) is read in pieces so
+        // that it cannot take more memory than the largest picture.
+        QByteArray piece;
+        while (!(piece = file.read(1024 * 1024)).isEmpty()) {
+            bytes += piece;
+            if (bytes.size() > kMaxPictureFileBytes)
+                return failure(QStringLiteral("the file is too large"));
+        }
     }
     if (file.error() != QFileDevice::NoError)
         return failure(file.errorString());

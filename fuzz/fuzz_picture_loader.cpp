@@ -1,0 +1,34 @@
+// Feeds arbitrary bytes to the picture loader: it must answer with a picture
+// or a message, never crash, hang or allocate past its pixel limit.
+//
+// For coverage of the loader itself (not only of this file) configure with
+//   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
+//   -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined
+// Run: ./fuzz_picture_loader -rss_limit_mb=4096 corpus/fuzz_picture_loader
+
+#include "platform/picture.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static const bool quiet = [] {
+        qputenv("QT_LOGGING_RULES", "*=false");
+        return true;
+    }();
+    Q_UNUSED(quiet);
+
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const plat::PictureResult result = plat::decodePicture(bytes);
+    if (!result.ok() && !result.picture.isNull())
+        std::abort(); // a failure must carry no picture
+    if (result.ok() && !result.picture.isNull()) {
+        const QSize s = result.picture.pixelSize();
+        if (s.isEmpty() || qint64(s.width()) * s.height() > plat::kMaxPicturePixels)
+            std::abort();
+    }
+    return 0;
+}
