@@ -37,8 +37,12 @@ bool readEmfHeader(const QByteArray &bytes, PictureFrame *frame, QString *error)
     r.u32(); // palette entries
     const qint32 devW = r.i32(), devH = r.i32();
     const qint32 mmW = r.i32(), mmH = r.i32();
-    if (!r.ok() || type != 1 || signature != kEmfSignature) {
+    if (type != 1 || signature != kEmfSignature) {
         *error = QStringLiteral("not an enhanced metafile (no EMF header)");
+        return false;
+    }
+    if (!r.ok()) {
+        *error = QStringLiteral("the EMF header is cut short");
         return false;
     }
     if (headerSize < 88 || headerSize % 4 != 0 || headerSize > quint32(bytes.size())) {
