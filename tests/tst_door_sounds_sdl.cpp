@@ -5,15 +5,14 @@
 
 #include "platform/sdl_sound.h"
 
-#include <SDL.h>
-
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -78,8 +77,6 @@ class TestDoorSoundsSdl : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void sdlReadsOurImages_data();
-    void sdlReadsOurImages();
     void syncPlaysTheSamplesToTheEnd_data();
     void syncPlaysTheSamplesToTheEnd();
     void soundIsCutShort_data();
@@ -120,30 +117,6 @@ QByteArray TestDoorSoundsSdl::played() const
 {
     QFile file(m_outputPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void TestDoorSoundsSdl::sdlReadsOurImages_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("101") << 101;
-    QTest::newRow("102") << 102;
-}
-
-void TestDoorSoundsSdl::sdlReadsOurImages()
-{
-    QFETCH(int, id);
-    const QByteArray image = resource(id);
-    SDL_AudioSpec spec{};
-    Uint8 *bytes = nullptr;
-    Uint32 size = 0;
-    QVERIFY(SDL_LoadWAV_RW(SDL_RWFromConstMem(image.constData(), int(image.size())), 1, &spec,
-                           &bytes, &size));
-    const QByteArray decoded(reinterpret_cast<const char *>(bytes), qsizetype(size));
-    SDL_FreeWAV(bytes);
-    QCOMPARE(spec.format, AUDIO_U8);
-    QCOMPARE(int(spec.channels), 1);
-    QCOMPARE(spec.freq, 22050);
-    QCOMPARE(decoded, samplesOf(id));
 }
 
 void TestDoorSoundsSdl::syncPlaysTheSamplesToTheEnd_data()
