@@ -16,7 +16,11 @@ HomePageAddress homePageAddress(const QString &folder)
     using UrlFunction = const char *(*)();
     const auto quorvelHpUrl = reinterpret_cast<UrlFunction>(library.resolve("QuorvelHpURL"));
     if (!quorvelHpUrl) {
-        HomePageAddress failed{{}, library.errorString()};
+        // QLibrary words a missing symbol only as "Unknown error" here, so
+        // the description names the function and the file itself.
+        HomePageAddress failed{{},
+                               QStringLiteral("Cannot resolve symbol \"QuorvelHpURL\" in %1")
+                                   .arg(QDir::toNativeSeparators(library.fileName()))};
         library.unload();
         return failed;
     }

@@ -1,0 +1,262 @@
+// The version dialog: its controls, the model-number line, OK, and the home
+// page link through the maker's library as the build makes it.
+
+#include "fake_platform.h"
+#include "platform/controls.h"
+#include "version/version_dialog.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString kReportRequest = QStringLiteral("\r\n\r\n 上記内容をクオベルHP関係者まで報告してください。");
+
+// Catches what the real shell hands to the desktop.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+} // namespace
+
+class TestVersionDialog : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void window();
+    void controls_data();
+    void controls();
+    void handCursorOverLink();
+    void modelNumberLine_data();
+    void modelNumberLine();
+    void okHides();
+    void link_data();
+    void link();
+    void onlyLeftClickFollowsLink();
+    void realShellGetsAddress();
+};
+
+void TestVersionDialog::window()
+{
+    FakePlatform fp;
+    frmShowVersion dialog(fp.platform);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("トトラのバージョン情報"));
+    QCOMPARE(dialog.size(), QSize(333, 223));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
+}
+
+void TestVersionDialog::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("pixels");
+    QTest::addColumn<QString>("text"); // null: not compared
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QColor>("back"); // invalid: not compared
+    QTest::addColumn<QColor>("fore");
+
+    const QColor grey(0x4E, 0x4E, 0x4E);
+    const QColor yellow(Qt::yellow);
+    const QColor white(Qt::white);
+    QTest::newRow("Image1") << "Image1" << QRect(19, 11, 32, 32) << QString() << true
+                            << QColor() << QColor();
+    QTest::newRow("Label1(0)") << "Label1_0" << QRect(60, 16, 256, 22) << "トトラ" << true << grey
+                               << yellow;
+    QTest::newRow("Label1(1)") << "Label1_1" << QRect(11, 48, 307, 18) << QString() << true
+                               << grey << yellow;
+    QTest::newRow("Label2") << "Label2" << QRect(11, 69, 215, 15) << "Varsion　1.0.0" << true
+                            << grey << yellow;
+    QTest::newRow("Label3(0)") << "Label3_0" << QRect(11, 86, 215, 16) << QString() << true
+                               << grey << white;
+    QTest::newRow("Label3(1)") << "Label3_1" << QRect(11, 103, 215, 16) << QString() << true
+                               << grey << white;
+    QTest::newRow("Label3(2)") << "Label3_2" << QRect(10, 124, 310, 59) << QString() << false
+                               << grey << white;
+    QTest::newRow("Label4") << "Label4" << QRect(1, 189, 331, 4) << "" << true << QColor()
+                            << QColor();
+    QTest::newRow("Label5") << "Label5" << QRect(16, 199, 221, 15)
+                            << "ここをクリックするとクオベルHPが開きます。" << true << QColor()
+                            << QColor(Qt::blue);
+    QTest::newRow("Command1") << "Command1" << QRect(238, 196, 82, 23) << "OK" << true
+                              << QColor() << QColor();
+}
+
+void TestVersionDialog::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, pixels);
+    QFETCH(QString, text);
+    QFETCH(bool, visible);
+    QFETCH(QColor, back);
+    QFETCH(QColor, fore);
+
+    FakePlatform fp;
+    frmShowVersion dialog(fp.platform);
+    dialog.show();
+    auto *control = dialog.findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), pixels);
+    QCOMPARE(control->isVisible(), visible);
+    if (!text.isNull()) {
+        auto *label = qobject_cast<QLabel *>(control);
+        auto *button = qobject_cast<QPushButton *>(control);
+        QCOMPARE(label ? label->text() : button->text(), text);
+    }
+    if (back.isValid()) {
+        QCOMPARE(control->palette().color(QPalette::Window), back);
+        QVERIFY(control->autoFillBackground());
+    }
+    if (fore.isValid())
+        QCOMPARE(control->palette().color(QPalette::WindowText), fore);
+}
+
+void TestVersionDialog::handCursorOverLink()
+{
+    FakePlatform fp;
+    frmShowVersion dialog(fp.platform);
+    const QCursor cursor = dialog.Label5->cursor();
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.hotSpot(), QPoint(12, 1));
+    QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+    QVERIFY(dialog.Label5->font().underline());
+    QVERIFY(dialog.Label1[0]->font().bold());
+    QCOMPARE(dialog.Label1[0]->font().pointSizeF(), 14.25);
+}
+
+void TestVersionDialog::modelNumberLine_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("as shipped") << "/opt/coach/TT04K0007" << "型番・製造番号：TT04K0007";
+    QTest::newRow("renamed, with extension")
+        << "/home/u/bin/MyCoach.exe" << "型番・製造番号：MyCoach";
+    QTest::newRow("dots in the name") << "/x/coach.v2.exe" << "型番・製造番号：coach.v2";
+}
+
+void TestVersionDialog::modelNumberLine()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, line);
+
+    FakePlatform fp;
+    fp.process.path = program;
+    frmShowVersion dialog(fp.platform);
+    QCOMPARE(dialog.Label1[1]->text(), line);
+    dialog.Form_Load();
+    QCOMPARE(dialog.Label1[1]->text(), line);
+}
+
+void TestVersionDialog::okHides()
+{
+    FakePlatform fp;
+    frmShowVersion dialog(fp.platform);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void TestVersionDialog::link_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<bool>("fails");
+
+    QTest::newRow("maker library beside the program")
+        << TT_BINARY_DIR "/app" << QStringList{QStringLiteral(TT_HOME_PAGE_URL)} << false;
+    QTest::newRow("library gives an empty address")
+        << TT_BINARY_DIR "/version/maker-blank" << QStringList{QString()} << false;
+    QTest::newRow("library without the function")
+        << TT_BINARY_DIR "/version/maker-no-url" << QStringList{} << true;
+    QTest::newRow("no library") << QString() << QStringList{} << true;
+}
+
+void TestVersionDialog::link()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, opened);
+    QFETCH(bool, fails);
+
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    if (folder.isEmpty())
+        folder = empty.path();
+
+    FakePlatform fp;
+    fp.process.path = folder + QStringLiteral("/TT04K0007");
+    frmShowVersion dialog(fp.platform);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    // Twice: nothing is kept from one click to the next, and a failure
+    // leaves the dialog usable.
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mouseClick(dialog.Label5, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QStringList expected;
+        for (int i = 0; i < click; ++i)
+            expected += opened;
+        QCOMPARE(fp.shell.opened, expected);
+        QCOMPARE(fp.alerts.calls.size(), fails ? click : 0);
+    }
+    if (fails) {
+        const FakeAlerts::Call &alert = fp.alerts.calls.constFirst();
+        QCOMPARE(alert.icon, QMessageBox::Critical);
+        QCOMPARE(alert.title, QStringLiteral("Quorvelhp.dllのエラー"));
+        QVERIFY2(alert.text.endsWith(kReportRequest), qPrintable(alert.text));
+        const QString description = alert.text.chopped(kReportRequest.size());
+        QVERIFY2(description.contains(QStringLiteral("Vellum3Res")), qPrintable(description));
+        QVERIFY2(folder.isEmpty() || description.contains(QStringLiteral("QuorvelHpURL")) ||
+                     description.contains(folder),
+                 qPrintable(description));
+    }
+}
+
+void TestVersionDialog::onlyLeftClickFollowsLink()
+{
+    FakePlatform fp;
+    fp.process.path = QStringLiteral(TT_BINARY_DIR "/app/TT04K0007");
+    frmShowVersion dialog(fp.platform);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.Label5, Qt::RightButton);
+    QTest::mouseClick(dialog.Label5, Qt::MiddleButton);
+    // Pressed on the link, released off it.
+    QTest::mousePress(dialog.Label5, Qt::LeftButton);
+    QTest::mouseRelease(dialog.Label5, Qt::LeftButton, {}, QPoint(-20, -20));
+    QVERIFY(fp.shell.opened.isEmpty());
+    QVERIFY(fp.alerts.calls.isEmpty());
+}
+
+void TestVersionDialog::realShellGetsAddress()
+{
+    const QUrl expected = QUrl::fromUserInput(QStringLiteral(TT_HOME_PAGE_URL));
+    QVERIFY(!expected.scheme().isEmpty());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(expected.scheme(), &catcher, "open");
+
+    FakePlatform fp;
+    fp.process.path = QStringLiteral(TT_BINARY_DIR "/app/TT04K0007");
+    plat::Platform platform = fp.platform;
+    platform.shell = plat::Platform::real().shell;
+    frmShowVersion dialog(platform);
+    dialog.Label5_Click();
+    QDesktopServices::unsetUrlHandler(expected.scheme());
+
+    QCOMPARE(catcher.urls, QList<QUrl>{expected});
+    QVERIFY(fp.alerts.calls.isEmpty());
+}
+
+QTEST_MAIN(TestVersionDialog)
+#include "tst_version_dialog.moc"
