@@ -52,6 +52,8 @@ frmShowVersion::frmShowVersion(plat::Platform &platform)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
+    // The labels without a font of their own use the dialog's.
+    setFont(plat::pGothicFont(9));
     buildControls();
     Form_Load();
 }
@@ -83,7 +85,7 @@ void frmShowVersion::buildControls()
                           QStringLiteral("製作：トトラ開発者一同　2006"),
                           {165, 1290, 3225, 240});
     Label3[1] = makeLabel(this, QStringLiteral("Label3_1"),
-                          QStringLiteral("制作協力：The Totora developers　1993-2006"),
+                          QStringLiteral("協力：トトラ開発者一同　1993-2006"),
                           {165, 1545, 3225, 240});
     Label3[2] = makeLabel(this, QStringLiteral("Label3_2"),
                           QStringLiteral("このモデルはMITライセンスのもとで作られています。\n"
