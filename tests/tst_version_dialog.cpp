@@ -2,7 +2,6 @@
 // page link through the maker's library as the build makes it.
 
 #include "fake_platform.h"
-#include "platform/controls.h"
 #include "version/version_dialog.h"
 
 #include <QDesktopServices>
@@ -32,8 +31,6 @@ class TestVersionDialog : public QObject {
 
 private Q_SLOTS:
     void window();
-    void controls_data();
-    void controls();
     void handCursorOverLink();
     void modelNumberLine_data();
     void modelNumberLine();
@@ -53,70 +50,6 @@ void TestVersionDialog::window()
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
     QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
-}
-
-void TestVersionDialog::controls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("pixels");
-    QTest::addColumn<QString>("text"); // null: not compared
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<QColor>("back"); // invalid: not compared
-    QTest::addColumn<QColor>("fore");
-
-    const QColor grey(0x4E, 0x4E, 0x4E);
-    const QColor yellow(Qt::yellow);
-    const QColor white(Qt::white);
-    QTest::newRow("Image1") << "Image1" << QRect(19, 11, 32, 32) << QString() << true
-                            << QColor() << QColor();
-    QTest::newRow("Label1(0)") << "Label1_0" << QRect(60, 16, 256, 22) << "トトラ" << true << grey
-                               << yellow;
-    QTest::newRow("Label1(1)") << "Label1_1" << QRect(11, 48, 307, 18) << QString() << true
-                               << grey << yellow;
-    QTest::newRow("Label2") << "Label2" << QRect(11, 69, 215, 15) << "Varsion　1.0.0" << true
-                            << grey << yellow;
-    QTest::newRow("Label3(0)") << "Label3_0" << QRect(11, 86, 215, 16) << QString() << true
-                               << grey << white;
-    QTest::newRow("Label3(1)") << "Label3_1" << QRect(11, 103, 215, 16) << QString() << true
-                               << grey << white;
-    QTest::newRow("Label3(2)") << "Label3_2" << QRect(10, 124, 310, 59) << QString() << false
-                               << grey << white;
-    QTest::newRow("Label4") << "Label4" << QRect(1, 189, 331, 4) << "" << true << QColor()
-                            << QColor();
-    QTest::newRow("Label5") << "Label5" << QRect(16, 199, 221, 15)
-                            << "ここをクリックするとクオベルHPが開きます。" << true << QColor()
-                            << QColor(Qt::blue);
-    QTest::newRow("Command1") << "Command1" << QRect(238, 196, 82, 23) << "OK" << true
-                              << QColor() << QColor();
-}
-
-void TestVersionDialog::controls()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, pixels);
-    QFETCH(QString, text);
-    QFETCH(bool, visible);
-    QFETCH(QColor, back);
-    QFETCH(QColor, fore);
-
-    FakePlatform fp;
-    frmShowVersion dialog(fp.platform);
-    dialog.show();
-    auto *control = dialog.findChild<QWidget *>(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(), pixels);
-    QCOMPARE(control->isVisible(), visible);
-    if (!text.isNull()) {
-        auto *label = qobject_cast<QLabel *>(control);
-        auto *button = qobject_cast<QPushButton *>(control);
-        QCOMPARE(label ? label->text() : button->text(), text);
-    }
-    if (back.isValid()) {
-        QCOMPARE(control->palette().color(QPalette::Window), back);
-        QVERIFY(control->autoFillBackground());
-    }
-    if (fore.isValid())
-        QCOMPARE(control->palette().color(QPalette::WindowText), fore);
 }
 
 void TestVersionDialog::handCursorOverLink()
