@@ -39,7 +39,7 @@ void Form1::Form_Unload()
 void Form1::placePanelBelowWindow()
 {
     frmSet &set = panel();
-    m_panelPlacedAt = QPoint(0, plat::twipsToPixels(outerHeight()));
+    m_panelPlacedAt = QPoint(x(), y() + plat::twipsToPixels(outerHeight()));
     set.move(m_panelPlacedAt);
     m_panelFollowsFrame = true;
     m_frameChecks = 0;
@@ -61,7 +61,7 @@ void Form1::showEvent(QShowEvent *event)
             timer->deleteLater();
             return;
         }
-        const QPoint wanted(0, frameGeometry().height());
+        const QPoint wanted(x(), y() + frameGeometry().height());
         if (wanted != m_panelPlacedAt) {
             m_panelPlacedAt = wanted;
             m_panel->move(wanted);

@@ -9,8 +9,10 @@ namespace plat {
 
 int twipsToPixels(double twips)
 {
-    const double pixels = std::lround(twips / kTwipsPerPixel);
-    return int(std::clamp(pixels, -1.0e6, 1.0e6));
+    // Clamped before rounding: a far-rolled strip must not overflow the
+    // rounding on platforms whose long is 32 bits.
+    const double pixels = std::clamp(twips / kTwipsPerPixel, -1.0e6, 1.0e6);
+    return int(std::llround(pixels));
 }
 
 QRect TwipsRect::toPixels() const

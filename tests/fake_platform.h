@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -88,7 +90,10 @@ public:
 
 class FakeProcess final : public plat::Process {
 public:
-    QString path = QStringLiteral("/opt/coach/TT04K0007");
+    // A fresh program folder of its own, so settings written by one test
+    // never reach another.
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("TT04K0007"));
     QList<int> exits;
     std::function<void()> onExit;
 
@@ -103,6 +108,8 @@ public:
 
 // One fake of every seam, wired into a Platform.
 struct FakePlatform {
+    FakePlatform() { QStandardPaths::setTestModeEnabled(true); }
+
     FakePacing pacing;
     FakeFileDialog fileDialog;
     FakeAlerts alerts;
