@@ -379,6 +379,14 @@ void TestMetafile::drawsShapes()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, probes);
+    // TT_WRITE_METAFILE_FIXTURES=1 also refreshes the fuzz seeds from these cases.
+    if (qEnvironmentVariableIsSet("TT_WRITE_METAFILE_FIXTURES")) {
+        QString name = QString::fromLatin1(QTest::currentDataTag());
+        name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("_"));
+        QFile seed(QStringLiteral(TT_FIXTURES_DIR "/../../fuzz/corpus/fuzz_metafile/") + name);
+        if (seed.open(QIODevice::WriteOnly))
+            seed.write(bytes);
+    }
     const Rendered r = render(bytes, plat::kMaxPicturePixels);
     QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
     QVERIFY2(r.warning.isEmpty(), qPrintable(r.warning));

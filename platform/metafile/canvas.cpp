@@ -35,7 +35,6 @@ Canvas::Canvas(QImage *target, Mapping mapping, const PictureFrame &frame)
       m_frame(frame)
 {
     m_painter->setRenderHint(QPainter::TextAntialiasing, true);
-    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     if (mapping == Mapping::Emf) {
         const QRectF f = frame.deviceFrame;
         m_base = QTransform::fromTranslate(-f.left(), -f.top())

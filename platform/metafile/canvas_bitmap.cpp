@@ -69,6 +69,7 @@ void Canvas::blit(const QRectF &destIn, const QImage &imageIn, const QRectF &sou
     case rop3::NotSrcCopy: image.invertPixels(); break;
     default: break;
     }
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, m_state.smoothStretch);
     m_painter->drawImage(dest, image, source);
 }
 
@@ -107,6 +108,7 @@ void Canvas::alphaBlend(const QRectF &destIn, const QImage &imageIn, const QRect
     QImage image = imageIn;
     if (!normalise(&dest, &image, &source))
         return;
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, m_state.smoothStretch);
     m_painter->setOpacity(qBound(0, opacity, 255) / 255.0);
     m_painter->drawImage(dest, image, source);
     m_painter->setOpacity(1.0);

@@ -26,6 +26,7 @@ inline constexpr quint32 UpdateCp = 0x01, Right = 0x02, Center = 0x06, Horizonta
 inline constexpr int kTransparentBk = 1;
 inline constexpr int kOpaqueBk = 2;
 inline constexpr int kAlternateFill = 1;
+inline constexpr int kHalftoneStretch = 4;
 
 namespace rop2 {
 inline constexpr int Black = 1, NotCopyPen = 4, Not = 6, XorPen = 7, MaskPen = 9, Nop = 11,
@@ -51,6 +52,7 @@ struct DcState {
     int rop2 = rop2::CopyPen;
     quint32 textAlign = 0;
     bool clockwise = false;
+    bool smoothStretch = false; // the halftone stretch mode; the others pick pixels
     double textCharExtra = 0;
     QPointF currentPos;
 

@@ -190,6 +190,12 @@ bool EmfPlayer::playState(quint32 type, Reader &r)
             (type == emf::SetTextColor ? s.textColor : s.bkColor) = colorFromRef(v);
         return true;
     }
+    case emf::SetStretchBltMode: {
+        const quint32 v = r.u32();
+        if (r.ok())
+            s.smoothStretch = v == kHalftoneStretch;
+        return true;
+    }
     case emf::SetArcDirection: {
         const quint32 v = r.u32();
         if (r.ok() && (v == 1 || v == 2))

@@ -144,6 +144,12 @@ bool WmfPlayer::playState(quint16 function, Reader &r)
             (function == wmf::SetBkColor ? s.bkColor : s.textColor) = colorFromRef(v);
         return true;
     }
+    case wmf::SetStretchBltMode: {
+        const quint16 v = r.u16();
+        if (r.ok())
+            s.smoothStretch = v == kHalftoneStretch;
+        return true;
+    }
     case wmf::SaveDc: m_canvas.saveDc(); return true;
     case wmf::RestoreDc: {
         const qint16 v = r.i16();
