@@ -34,8 +34,14 @@ struct PictureResult {
 inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
 
 // Loads the picture at path. An empty path gives an empty picture (success).
+// The kind comes from the content, never from the file name. A failure's
+// error is a short English phrase ("not a picture of a supported kind",
+// "the file is truncated", "the picture is too large (W x H pixels)", ...)
+// or the file system's own words; it carries no picture.
+// Pixels come as RGB32, or ARGB32_Premultiplied where the picture has
+// transparent parts (GIF transparency, BMP alpha, unpainted RLE pixels).
 PictureResult loadPicture(const QString &path);
-// Loads a picture from bytes already read; name is used only in messages.
+// Loads a picture from bytes already read; name is not used in messages.
 PictureResult decodePicture(const QByteArray &bytes, const QString &name = {});
 
 QString pictureKindName(PictureKind kind);

@@ -184,6 +184,7 @@ private Q_SLOTS:
     void emptyPathGivesNoPicture();
     void fileSystemFailuresUseItsOwnWords_data();
     void fileSystemFailuresUseItsOwnWords();
+    void hugeFileIsNotRead();
     void pictureInfoTool();
 };
 
@@ -574,6 +575,19 @@ void TestPictureLoader::fileSystemFailuresUseItsOwnWords()
     QVERIFY(!result.ok());
     QCOMPARE(result.error, file.errorString());
     QVERIFY(result.picture.isNull());
+}
+
+// A sparse file: the loader must refuse it from its size, not read it.
+void TestPictureLoader::hugeFileIsNotRead()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("huge.bmp"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(Bmp{}.bytes());
+    QVERIFY(file.resize(qint64(8) << 30));
+    file.close();
+    const plat::PictureResult result = plat::loadPicture(file.fileName());
+    QCOMPARE(result.error, QStringLiteral("the file is too large (8192 MB)"));
 }
 
 void TestPictureLoader::pictureInfoTool()
