@@ -288,7 +288,9 @@ QImage decodePackedDib(Reader packed, const DibOptions &options)
     qint64 offset = h.headerSize;
     if (!h.hasMasks && (h.compression == kBiBitfields || h.compression == kBiAlphaBitfields))
         offset += h.compression == kBiAlphaBitfields ? 16 : 12;
-    if (h.bpp <= 8) {
+    if (h.compression == kBiJpeg || h.compression == kBiPng) {
+        // the embedded file follows the header directly
+    } else if (h.bpp <= 8) {
         const qint64 entries = h.colorsUsed && h.colorsUsed < (1u << h.bpp) ? h.colorsUsed : (1 << h.bpp);
         offset += entries * (options.paletteIndices ? 2 : h.core ? 3 : 4);
     } else if (!h.core) {
