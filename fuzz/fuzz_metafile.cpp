@@ -1,7 +1,9 @@
 // Plays arbitrary bytes as a metafile. Run for a minute with e.g.
-//   ./fuzz_metafile -max_total_time=60 -detect_leaks=0 corpus/fuzz_metafile
+//   ASAN_OPTIONS=detect_leaks=0 ./fuzz_metafile -max_total_time=60 corpus/fuzz_metafile
 // (fontconfig keeps caches for the life of the process, which the leak
-// checker would report on every run).
+// checker would otherwise report at exit). Build tt_core with the sanitizers
+// too, so that the player itself is checked:
+//   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link"
 
 #include "platform/metafile/metafile.h"
 

@@ -216,6 +216,19 @@ void TestMetafileDamage::survivesDamage_data()
     }
     {
         EmfWriter w = redCanvas();
+        QList<QPoint> circle;
+        for (int i = 0; i < 16000; ++i)
+            circle << QPoint(50 + int(std::lround(40 * std::cos(i * 2 * M_PI / 16000))),
+                             50 + int(std::lround(40 * std::sin(i * 2 * M_PI / 16000))));
+        w.record(59);
+        w.polygon16(circle);
+        w.record(60);
+        w.u32Record(67, 5);
+        w.rectangle(0, 0, 100, 100);
+        QTest::newRow("clip path of many points") << w.finish() << at({"50,50=#ffff0000", "3,3=#00000000", "95,50=#00000000"}) << false;
+    }
+    {
+        EmfWriter w = redCanvas();
         w.record(70, Bytes().u32(8).u32(0x2B464D45).u32(0x12345678)); // EMF+ comment
         w.rectangle(0, 0, 100, 100);
         QTest::newRow("EMF+ comments are passed over") << w.finish() << at({"50,50=#ffff0000"}) << false;

@@ -2,6 +2,8 @@
 
 #include "platform/metafile/canvas.h"
 
+#include <QBitmap>
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,6 +14,7 @@ namespace {
 constexpr int kRgnAnd = 1, kRgnOr = 2, kRgnXor = 3, kRgnDiff = 4, kRgnCopy = 5;
 // Regions are built from at most this many rectangles; more is a damaged file.
 constexpr qsizetype kMaxRegionRects = 20000;
+constexpr int kMaxExactPathElements = 400;
 
 // Merging pairwise keeps a region of many rectangles from costing quadratic time.
 QRegion unite(QList<QRegion> parts)
@@ -33,6 +36,19 @@ QRegion unite(QList<QRegion> parts)
 
 QRegion Canvas::regionFromOutputPath(const QPainterPath &path) const
 {
+    // Boolean operations on paths grow faster than linearly; a path of many
+    // elements is rasterised into a mask instead, whose cost is bounded by
+    // the picture's size.
+    if (path.elementCount() > kMaxExactPathElements) {
+        QBitmap mask(m_target->size());
+        mask.fill(Qt::color0);
+        QPainter painter(&mask);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::color1);
+        painter.drawPath(path);
+        painter.end();
+        return QRegion(mask);
+    }
     // Only the picture matters; cutting the path first keeps the scan
     // conversion bounded whatever coordinates the file used.
     QPainterPath area;
