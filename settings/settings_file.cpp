@@ -165,8 +165,10 @@ void saveSettingsFrom(Form1 &form)
     // leaves the previous file as it was.
     QSaveFile file(path);
     const QByteArray line = writeSettingsRecord(v).bytes;
+    // QSaveFile buffers the line and its commit() does not notice a flush
+    // that stops short (a full disk), so flush first and commit only then.
     const bool saved = file.open(QIODevice::WriteOnly) && file.write(line) == line.size() &&
-                       file.commit();
+                       file.flush() && file.commit();
     if (!saved)
         form.platform().alerts->show(
             &form, QMessageBox::Warning, QStringLiteral("トトラ"),
