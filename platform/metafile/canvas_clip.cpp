@@ -2,8 +2,6 @@
 
 #include "platform/metafile/canvas.h"
 
-#include <QBitmap>
-
 #include <algorithm>
 #include <cmath>
 
@@ -40,14 +38,32 @@ QRegion Canvas::regionFromOutputPath(const QPainterPath &path) const
     // elements is rasterised into a mask instead, whose cost is bounded by
     // the picture's size.
     if (path.elementCount() > kMaxExactPathElements) {
-        QBitmap mask(m_target->size());
-        mask.fill(Qt::color0);
+        QImage mask(m_target->size(), QImage::Format_Alpha8);
+        mask.fill(0);
         QPainter painter(&mask);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::color1);
+        painter.setBrush(Qt::black);
         painter.drawPath(path);
         painter.end();
-        return QRegion(mask);
+        // One band per row, runs left to right: already in the order a
+        // region keeps its rectangles.
+        QList<QRect> runs;
+        for (int y = 0; y < mask.height(); ++y) {
+            const uchar *row = mask.constScanLine(y);
+            for (int x = 0; x < mask.width();) {
+                if (row[x] < 128) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < mask.width() && row[x] >= 128)
+                    ++x;
+                runs.append(QRect(start, y, x - start, 1));
+            }
+        }
+        QRegion region;
+        region.setRects(runs.constData(), int(runs.size()));
+        return region;
     }
     // Only the picture matters; cutting the path first keeps the scan
     // conversion bounded whatever coordinates the file used.

@@ -5,6 +5,7 @@
 #include "platform/metafile/font_match.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 
 #include <cmath>
 
@@ -37,6 +38,9 @@ void Canvas::textOut(const TextRun &run)
     if ((run.options & kEtoOpaque) && !m_inPath && prepare())
         m_painter->fillRect(run.rect.normalized(), s.bkColor);
     if (run.text.isEmpty())
+        return;
+    // Fonts need the GUI application; a console program gets the shapes only.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
 
     // Flips of the page mapping do not mirror text; only the world transform
