@@ -389,12 +389,15 @@ class Program:
         x, y, _, _ = self.session.geometry(self.panel)
         self.session.click(x + px, y + py)
 
+    def wait_active(self, window):
+        wait_until("window %d to be active" % window,
+                   lambda: self.session.xdo("getactivewindow").strip() == str(window))
+
     def close(self):
         """Alt+F4 on the main window, as a user closes it; wait for the exit."""
         s = self.session
-        s.xdo("windowactivate", "--sync", self.main)
-        wait_until("the main window to be active",
-                   lambda: s.xdo("getactivewindow").strip() == str(self.main))
+        s.xdo("windowactivate", self.main)
+        self.wait_active(self.main)
         s.xdo("key", "alt+F4")
         try:
             code = self.proc.wait(timeout=10)
@@ -614,6 +617,7 @@ def scenario_sign(session, make_program):
     wait_until("the strip's top rows in the sign window", shows(0), timeout=5)
     app.click_client(SIGN_X + 25, SIGN_Y + 9)
     session.park_pointer()
+    app.wait_active(app.main)
     session.xdo("key", "Down")
     wait_until("the strip to roll up by 19", shows(19), timeout=5)
     session.xdo("key", "Down")
@@ -632,8 +636,7 @@ def scenario_sign(session, make_program):
     wait_until("the strip to roll up by 19", shows(19), timeout=5)
     app.click_client(SIGN_X + 25, SIGN_Y + 9, repeat=2)
     dialog = app.wait_for_dialog_other()
-    wait_until("the file dialog to have the focus",
-               lambda: session.xdo("getactivewindow").strip() == str(dialog))
+    app.wait_active(dialog)
     session.xdo("type", "--delay", 20, other)
     session.xdo("key", "Return")
     wait_until("the file dialog to close",
@@ -672,8 +675,12 @@ def scenario_menu(session, make_program):
     def choose_first_item():
         before = set(session.windows_of(app.proc.pid))
         app.click_client(400, 10, button=3)
-        wait_until("the popup menu", lambda: set(session.windows_of(app.proc.pid)) - before)
-        session.xdo("key", "Down", "Return")
+        # Click the first item: the menu opens with its top-left corner at
+        # the pointer, and a click reaches it even before it grabs the keyboard.
+        menu, = wait_until("the popup menu", lambda: set(session.windows_of(app.proc.pid)) - before)
+        mx, my, mw, mh = session.geometry(menu)
+        check(mw > 60 and mh > 5 * 16, "the popup menu is %dx%d, too small for its items" % (mw, mh))
+        session.click(mx + 30, my + 10)
         wait_until("the popup menu to close",
                    lambda: set(session.windows_of(app.proc.pid)) <= before)
         session.park_pointer()
@@ -714,8 +721,7 @@ def scenario_version(session, make_program):
     dialog = app.wait_for_dialog(VERSION_TITLE)
     _, _, w, h = session.geometry(dialog)
     check((w, h) == (333, 223), "version dialog client is %dx%d, not 333x223" % (w, h))
-    wait_until("the version dialog to have the focus",
-               lambda: session.xdo("getactivewindow").strip() == str(dialog))
+    app.wait_active(dialog)
     session.xdo("key", "Return")
     wait_until("the version dialog to close",
                lambda: app.session.find_window(app.proc.pid, VERSION_TITLE) is None)
