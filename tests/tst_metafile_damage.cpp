@@ -206,6 +206,13 @@ void TestMetafileDamage::survivesDamage_data()
         Bytes region;
         region.u32(0x7FFFFFFF).u32(5).u32(32).u32(1).u32(0xFFFFFFFF).u32(0).rectL(0, 0, 1, 1);
         w.record(75, region);
+        Bytes extreme; // corners at the ends of the integer range
+        extreme.u32(32).u32(1).u32(2).u32(32).rectL(0, 0, 1, 1);
+        extreme.rectL(std::numeric_limits<int>::min(), std::numeric_limits<int>::min(),
+                      std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+        extreme.rectL(0, -1140850689, 100, 1275263744);
+        w.record(75, Bytes().u32(quint32(extreme.size())).u32(5).raw(extreme.data()));
+        w.record(75, Bytes().u32(0).u32(5));
         Bytes gradient;
         gradient.rectL(0, 0, 0, 0).u32(1).u32(1).u32(0).i32(0).i32(0).u16(0).u16(0).u16(0).u16(0);
         gradient.u32(0).u32(9); // the second vertex does not exist

@@ -160,7 +160,9 @@ QRegion Canvas::regionFromDevice(const Region &region) const
     QList<QRegion> parts;
     const QRectF limit(-1e6, -1e6, 2e6, 2e6);
     for (qsizetype i = 0; i < qMin(region.rects.size(), kMaxRegionRects); ++i) {
-        const QRectF r = m_base.mapRect(QRectF(region.rects[i])).intersected(limit);
+        if (!region.rects[i].isValid())
+            continue;
+        const QRectF r = m_base.mapRect(region.rects[i]).intersected(limit);
         if (!r.isEmpty())
             parts.append(QRegion(r.toRect()));
     }
@@ -173,8 +175,10 @@ QRegion Canvas::regionFromLogical(const Region &region)
         return {};
     QList<QRegion> parts;
     for (qsizetype i = 0; i < qMin(region.rects.size(), kMaxRegionRects); ++i) {
+        if (!region.rects[i].isValid())
+            continue;
         QPainterPath path;
-        path.addRect(QRectF(region.rects[i]));
+        path.addRect(region.rects[i]);
         parts.append(regionFromOutputPath(m_full.map(path)));
     }
     return unite(std::move(parts));
@@ -206,8 +210,8 @@ void Canvas::frameRegion(const QRegion &region, const Brush &brush, QSizeF logic
         return;
     const QPointF d = m_full.map(QPointF(logicalSize.width(), logicalSize.height()))
                       - m_full.map(QPointF());
-    const int w = qBound(1, int(std::lround(std::abs(d.x()))), 4096);
-    const int h = qBound(1, int(std::lround(std::abs(d.y()))), 4096);
+    const int w = int(std::lround(qBound(1.0, std::abs(d.x()), 4096.0)));
+    const int h = int(std::lround(qBound(1.0, std::abs(d.y()), 4096.0)));
     const QRegion inner = region.intersected(region.translated(w, 0))
                               .intersected(region.translated(-w, 0))
                               .intersected(region.translated(0, h))

@@ -60,13 +60,13 @@ void Canvas::textOut(const TextRun &run)
         // A positive height is the whole cell, ascent plus descent.
         const double cell = QFontMetricsF(font).height();
         if (cell > 0)
-            font.setPixelSize(qMax(1, int(std::lround(pixels * pixels / cell))));
+            font.setPixelSize(int(std::lround(qBound(1.0, pixels * pixels / cell, limit))));
     }
     if (s.font.width != 0) {
         const double average = QFontMetricsF(font).averageCharWidth();
         if (average > 0)
-            font.setStretch(qBound(1, int(std::lround(100 * std::abs(s.font.width) * sx / average)),
-                                   4000));
+            font.setStretch(int(std::lround(qBound(1.0, 100 * std::abs(s.font.width) * sx / average,
+                                                   4000.0))));
     }
     const QFontMetricsF metrics(font);
 

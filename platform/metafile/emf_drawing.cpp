@@ -178,7 +178,7 @@ bool EmfPlayer::readRegion(Reader r, quint32 size, Region *region) const
         return false;
     for (quint32 i = 0; i < count; ++i) {
         const qint32 l = data.i32(), t = data.i32(), rr = data.i32(), b = data.i32();
-        region->rects.append(QRect(QPoint(l, t), QPoint(rr - 1, b - 1)));
+        region->rects.append(QRectF(QPointF(l, t), QPointF(rr, b)));
     }
     return true;
 }

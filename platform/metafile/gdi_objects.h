@@ -61,9 +61,10 @@ struct Font {
 };
 
 // A region as the file gives it: rectangles in device units (EMF) or in
-// logical units (WMF).
+// logical units (WMF). Held as reals: the file's corners may lie at the far
+// ends of the integer range, where integer widths overflow.
 struct Region {
-    QList<QRect> rects;
+    QList<QRectF> rects;
 };
 
 struct Palette {

@@ -49,7 +49,7 @@ bool readRegionObject(Reader &r, Region *region)
         return false;
     if (scans <= 0) {
         if (right > left && bottom > top)
-            region->rects.append(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+            region->rects.append(QRectF(QPointF(left, top), QPointF(right, bottom)));
         return true;
     }
     for (int s = 0; s < scans; ++s) {
@@ -60,7 +60,7 @@ bool readRegionObject(Reader &r, Region *region)
         for (int i = 0; i + 1 < count; i += 2) {
             const qint16 l = r.i16(), rr = r.i16();
             if (rr > l && scanBottom > scanTop)
-                region->rects.append(QRect(QPoint(l, scanTop), QPoint(rr - 1, scanBottom - 1)));
+                region->rects.append(QRectF(QPointF(l, scanTop), QPointF(rr, scanBottom)));
         }
         if (count % 2)
             r.skip(2);
