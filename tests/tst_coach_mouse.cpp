@@ -14,33 +14,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "popup_menu_driver.h"
+
 #include <functional>
 
 namespace {
-
-// Runs open(); if it shows a popup menu, act runs inside the menu's loop and
-// the menu is closed afterwards unless act chose an item. Returns the menu
-// that opened, or null.
-QMenu *whileMenuOpen(const std::function<void()> &open, const std::function<void(QMenu *)> &act)
-{
-    QPointer<QMenu> seen;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || seen)
-            return;
-        seen = menu;
-        poll.stop();
-        act(menu);
-        if (menu->isVisible())
-            menu->close();
-    });
-    poll.start();
-    open();
-    poll.stop();
-    return seen;
-}
 
 // Centre of a control in the coach window's pixels.
 QPoint centreOf(const QWidget *control) { return control->geometry().center(); }

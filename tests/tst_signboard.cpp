@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "popup_menu_driver.h"
+
 #include <functional>
 
 using plat::TwipsRect;
@@ -28,30 +30,6 @@ char *toString(const TwipsRect &r)
 } // namespace plat
 
 namespace {
-
-// Runs open(), which is expected to show a popup menu and wait in it; act
-// runs inside the menu's own loop and must choose an item or close it.
-// Returns the menu that opened, or null when none did.
-QMenu *whileMenuOpen(const std::function<void()> &open, const std::function<void(QMenu *)> &act)
-{
-    QPointer<QMenu> seen;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || seen)
-            return;
-        seen = menu;
-        poll.stop();
-        act(menu);
-        if (menu->isVisible())
-            menu->close();
-    });
-    poll.start();
-    open();
-    poll.stop();
-    return seen;
-}
 
 void chooseItem(QMenu *menu, QAction *item)
 {
