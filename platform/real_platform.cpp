@@ -1,3 +1,4 @@
+#include "platform/leak_check.h"
 #include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/sdl_sound.h"
@@ -55,6 +56,7 @@ public:
     [[noreturn]] void exit(int code) override
     {
         std::fflush(nullptr);
+        checkLeaksBeforeExit();
         // Ends at once: no event loop, handler or destructor runs after this,
         // even when the window was closed from inside a door step.
         std::_Exit(code);
