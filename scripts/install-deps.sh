@@ -13,6 +13,8 @@ packages=(
   xvfb openbox xdotool x11-utils imagemagick xauth
   # remaking the pictures
   librsvg2-bin
+  # checking the installed desktop entry and AppStream metainfo
+  appstream desktop-file-utils
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
 )
