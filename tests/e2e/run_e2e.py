@@ -244,6 +244,10 @@ class Session:
             "QT_QPA_PLATFORM": "xcb",
             "SDL_AUDIODRIVER": "dummy",
         }
+        # A sanitizer build's options reach the program under test.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
         self.procs.append(subprocess.Popen(
             ["openbox", "--sm-disable"], env=self.env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
