@@ -13,11 +13,18 @@ SettingsLocation SettingsLocation::of(const plat::Process &process)
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (!userFolder.isEmpty())
         where.perUser = QDir(userFolder).filePath(name);
+    const QFileInfo file(where.besideProgram);
+    const QFileInfo folder(file.absolutePath());
+    where.besideWritable = folder.isWritable() && (!file.exists() || file.isWritable());
     return where;
 }
 
 QString SettingsLocation::readPath() const
 {
+    // A file beside a program this user cannot write (left by an earlier run
+    // as another user) would otherwise hide every session this user saved.
+    if (writePath() == perUser && QFileInfo::exists(perUser))
+        return perUser;
     if (QFileInfo::exists(besideProgram) || perUser.isEmpty())
         return besideProgram;
     return perUser;
@@ -25,10 +32,7 @@ QString SettingsLocation::readPath() const
 
 QString SettingsLocation::writePath() const
 {
-    const QFileInfo file(besideProgram);
-    const QFileInfo folder(file.absolutePath());
-    const bool writable = folder.isWritable() && (!file.exists() || file.isWritable());
-    if (writable || perUser.isEmpty())
+    if (besideWritable || perUser.isEmpty())
         return besideProgram;
     return perUser;
 }

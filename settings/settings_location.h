@@ -10,10 +10,13 @@
 struct SettingsLocation {
     QString besideProgram; // <program folder>/<model number>.ini
     QString perUser;       // <user config folder>/<model number>.ini
+    bool besideWritable = true; // the program's folder, and a file there, can be written
 
     static SettingsLocation of(const plat::Process &process);
 
-    // The file beside the program when there is one, else the user's own.
+    // Where the last save went when there is a file there: the user's own file
+    // when the program's folder cannot be written; else the file beside the
+    // program when there is one; else the user's own.
     QString readPath() const;
     // Beside the program when that folder can be written, else the user's own.
     QString writePath() const;

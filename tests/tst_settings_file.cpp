@@ -114,6 +114,7 @@ private Q_SLOTS:
     void closedPanelKeepsItsValues();
     void location_data();
     void location();
+    void locationSeesReadOnlyFolder();
     void perUserFileWhenProgramFolderIsNotWritable();
     void unwritable_data();
     void unwritable();
@@ -434,6 +435,8 @@ void TestSettingsFile::location_data()
     QTest::newRow("no program folder, per-user file") << "missing" << false << true << false
                                                       << false;
     QTest::newRow("read-only folder with a file") << "read-only" << true << false << true << false;
+    // Saves went per-user; a stale file beside the program must not hide them.
+    QTest::newRow("read-only folder, file in both") << "read-only" << true << true << false << false;
 }
 
 void TestSettingsFile::location()
@@ -459,19 +462,26 @@ void TestSettingsFile::location()
         QVERIFY(QDir().mkpath(QFileInfo(where.perUser).absolutePath()));
         QVERIFY(writeFile(where.perUser, kExample));
     }
-    const auto permissions = QFile::permissions(folder.path());
-    if (programFolder == "read-only") {
-        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        if (QFileInfo(folder.path()).isWritable()) {
-            QFile::setPermissions(folder.path(), permissions);
-            QSKIP("permission bits do not bind this user");
-        }
-    }
-    const QString reads = where.readPath();
-    const QString writes = where.writePath();
-    QFile::setPermissions(folder.path(), permissions);
-    QCOMPARE(reads, readsBeside ? where.besideProgram : where.perUser);
-    QCOMPARE(writes, writesBeside ? where.besideProgram : where.perUser);
+    SettingsLocation seen = where;
+    if (programFolder == "read-only")
+        seen.besideWritable = false; // as of() finds it; checked against real permissions below
+    QCOMPARE(seen.readPath(), readsBeside ? where.besideProgram : where.perUser);
+    QCOMPARE(seen.writePath(), writesBeside ? where.besideProgram : where.perUser);
+}
+
+void TestSettingsFile::locationSeesReadOnlyFolder()
+{
+    FakePlatform fp;
+    const QString folder = fp.process.folder.path();
+    QVERIFY(SettingsLocation::of(fp.process).besideWritable);
+    const auto permissions = QFile::permissions(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    const bool binds = !QFileInfo(folder).isWritable();
+    const bool writable = SettingsLocation::of(fp.process).besideWritable;
+    QFile::setPermissions(folder, permissions);
+    if (!binds)
+        QSKIP("permission bits do not bind this user");
+    QVERIFY(!writable);
 }
 
 void TestSettingsFile::perUserFileWhenProgramFolderIsNotWritable()
