@@ -1,9 +1,6 @@
-// Plays arbitrary bytes as a metafile. Run for a minute with e.g.
-//   ASAN_OPTIONS=detect_leaks=0 ./fuzz_metafile -max_total_time=60 corpus/fuzz_metafile
-// (fontconfig keeps caches for the life of the process, which the leak
-// checker would otherwise report at exit). Build tt_core with the sanitizers
-// too, so that the player itself is checked:
-//   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link"
+// Plays arbitrary bytes as a metafile. scripts/fuzz.sh runs it for a while
+// from fuzz/corpus/fuzz_metafile; it sets the leak suppressions for
+// fontconfig, whose caches live as long as the process.
 
 #include "platform/metafile/metafile.h"
 

@@ -10,7 +10,7 @@ packages=(
   # fonts for the Japanese texts
   fonts-ipafont-gothic
   # real-window tests and screenshots
-  xvfb openbox xdotool x11-utils imagemagick xauth
+  xvfb openbox xdotool x11-utils imagemagick xauth python3
   # remaking the pictures
   librsvg2-bin
   # checking the installed desktop entry and AppStream metainfo
