@@ -4,6 +4,7 @@
 // a call costs when there is no usable device. With --system-driver it also
 // times the first (audible) opening sound on the driver SDL picks itself.
 
+#include "bench/figure.h"
 #include "doors/door_sounds.h"
 #include "platform/sdl_sound.h"
 
@@ -54,8 +55,13 @@ int main(int argc, char **argv)
         plat::SdlSound sound;
         PlayWaveAsync(sound, 101); // opens the device
         sound.stop();
-        print("PlayWaveSync(101), length 553 ms", measure(5, [&] { PlayWaveSync(sound, 101); }));
-        print("PlayWaveAsync(102) return", measure(20, [&] { PlayWaveAsync(sound, 102); }));
+        const Figures sync = measure(5, [&] { PlayWaveSync(sound, 101); });
+        print("PlayWaveSync(101), length 553 ms", sync);
+        bench::figure("door sound: played to the end (101)", bench::format("%.0f ms", sync.median),
+                      "its length 553 ms");
+        const Figures async = measure(20, [&] { PlayWaveAsync(sound, 102); });
+        print("PlayWaveAsync(102) return", async);
+        bench::figure("door sound: background start returns", bench::format("%.2f ms", async.median));
         sound.stop();
     }
 

@@ -2,6 +2,7 @@
 // and whole front-door runs measured against 1 s + 496 x N x the pass cost.
 
 #include "app/main_window.h"
+#include "bench/figure.h"
 #include "doors/front_door.h"
 #include "panel/control_panel.h"
 #include "platform/pacing.h"
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
         const double ms = runFront(form, true);
         std::printf("front door step at speed 1: %.1f us (496 steps in %.1f ms)\n",
                     ms * 1000.0 / 496, ms);
+        bench::figure("front door: one step at speed 1", bench::format("%.1f us", ms * 1000.0 / 496));
         form.panel().HScroll2->setValue(1);
         form.imgNakaorido[0]->show();
         form.imgNakaorido[1]->show();
@@ -64,6 +66,8 @@ int main(int argc, char *argv[])
         std::printf("middle door at speed 1, both leaves: opening %.1f ms (sound included), "
                     "closing %.1f ms = %.1f us per step\n",
                     openMs, closeMs, closeMs * 1000.0 / 821);
+        bench::figure("middle door: one step at speed 1, both leaves",
+                      bench::format("%.1f us", closeMs * 1000.0 / 821));
         form.panel().HScroll2->setValue(6000);
         t.restart();
         form.panel().Check2->setChecked(true);
@@ -89,6 +93,9 @@ int main(int argc, char *argv[])
         const double expected = 1000.0 + 496.0 * n * passUs / 1000.0;
         std::printf("  N = %5d: %8.1f ms, expected %8.1f ms (%+.1f%%)\n", n, ms, expected,
                     100.0 * (ms - expected) / expected);
+        bench::figure(bench::format("front door run at N = %d", n), bench::format("%.0f ms", ms),
+                      bench::format("expected %.0f ms (%+.1f%%)", expected,
+                                    100.0 * (ms - expected) / expected));
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 //
 //   bench_metafile [iterations]
 
+#include "bench/figure.h"
 #include "platform/metafile/metafile.h"
 #include "platform/picture.h"
 #include "tests/tst_metafile_samples.h"
@@ -34,6 +35,9 @@ void run(const char *name, const QByteArray &bytes, int iterations)
     const double ms = timer.nsecsElapsed() / 1e6 / iterations;
     std::printf("%-28s %7lld bytes  %4dx%-4d  %8.3f ms per decode and render\n", name,
                 static_cast<long long>(bytes.size()), size.width(), size.height(), ms);
+    bench::figure(bench::format("metafile: %s, decode and render", name), bench::format("%.2f ms", ms),
+                  bench::format("%lld bytes, %d x %d", static_cast<long long>(bytes.size()),
+                                size.width(), size.height()));
 }
 
 } // namespace
@@ -50,5 +54,7 @@ int main(int argc, char **argv)
     run("detailed WMF (40 hills)", mftest::sampleWmf(40), iterations);
     std::printf("peak resident memory: %ld KiB (%ld KiB before the first picture)\n", peakRssKb(),
                 before);
+    bench::figure("metafile: peak memory", bench::format("%.1f MB", peakRssKb() / 1024.0),
+                  bench::format("%.1f MB before the first picture", before / 1024.0));
     return 0;
 }
