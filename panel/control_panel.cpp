@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 using plat::colorFromBgr;
 using plat::placeInTwips;
@@ -45,10 +47,30 @@ void setColors(QWidget *w, QColor back, QColor text = QColor())
     w->setAutoFillBackground(true);
 }
 
+// A slider that marks the keyboard focus, which the style leaves unmarked on
+// scroll bars.
+class Slider final : public QScrollBar {
+public:
+    explicit Slider(QWidget *parent) : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter p(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+};
+
 QScrollBar *makeSlider(QWidget *parent, const QString &name, const TwipsRect &r, int min,
                        int max, int value)
 {
-    auto *s = new QScrollBar(Qt::Horizontal, parent);
+    auto *s = new Slider(parent);
     s->setObjectName(name);
     s->setRange(min, max);
     s->setValue(value);
@@ -60,7 +82,8 @@ QScrollBar *makeSlider(QWidget *parent, const QString &name, const TwipsRect &r,
 }
 
 // A value label: single-line border, right-aligned, orange on black, "0" at first.
-QLabel *makeValueLabel(QWidget *parent, const QString &name, const TwipsRect &r)
+QLabel *makeValueLabel(QWidget *parent, const QString &name, const TwipsRect &r,
+                       const QString &what)
 {
     auto *l = new QLabel(QStringLiteral("0"), parent);
     l->setObjectName(name);
@@ -69,21 +92,20 @@ QLabel *makeValueLabel(QWidget *parent, const QString &name, const TwipsRect &r)
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setColors(l, Qt::black, colorFromBgr(0x80C0FF));
     placeInTwips(l, r);
+    // Read out as the number it shows; the description says what it counts.
+    l->setAccessibleDescription(what);
     return l;
 }
 
-// A check box drawn as a toggle button carrying a picture.
-QPushButton *makePictureToggle(QWidget *parent, const QString &name, const TwipsRect &r,
-                               const QString &picture, const QString &accessibleName)
+// A check box drawn as a toggle button with a picture: no caption, so its
+// accessible name is the picture's word.
+plat::PictureToggle *makePictureToggle(QWidget *parent, const QString &name,
+                                       const TwipsRect &r, const QString &picture,
+                                       const QString &accessibleName)
 {
-    auto *b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setCheckable(true);
-    b->setIcon(QIcon(picture));
-    b->setIconSize(QSize(50, 20));
+    auto *b = new plat::PictureToggle(parent, name, r, QImage(picture));
     b->setAccessibleName(accessibleName);
-    b->setFocusPolicy(Qt::StrongFocus);
-    placeInTwips(b, r);
+    plat::clickOnEnter(b);
     return b;
 }
 
@@ -103,6 +125,7 @@ void frmSet::buildControls()
 {
     FrameA = new FilledFrame(this, Qt::black);
     FrameA->setObjectName(QStringLiteral("FrameA"));
+    FrameA->setAccessibleName(QStringLiteral("扉と幕の設定"));
     placeInTwips(FrameA, {30, 75, 3855, 2055});
 
     // Created before the sign-speed controls so that it lies behind them.
@@ -117,7 +140,8 @@ void frmSet::buildControls()
                                QStringLiteral("前扉"));
     HScroll1 = makeSlider(FrameA, QStringLiteral("HScroll1"), {855, 195, 1260, 240}, 1, 30000,
                           1000);
-    lblMaeSpeed = makeValueLabel(FrameA, QStringLiteral("lblMaeSpeed"), {885, 450, 1215, 240});
+    lblMaeSpeed = makeValueLabel(FrameA, QStringLiteral("lblMaeSpeed"), {885, 450, 1215, 240},
+                                 QStringLiteral("前扉の速度の値"));
 
     Check2 = makePictureToggle(FrameA, QStringLiteral("Check2"), {60, 840, 735, 525},
                                QStringLiteral(":/pictures/switch_middle.png"),
@@ -127,7 +151,8 @@ void frmSet::buildControls()
     HScroll2 = makeSlider(FrameA, QStringLiteral("HScroll2"), {840, 840, 1230, 240}, 1, 30000,
                           10000);
     HScroll2->setVisible(false);
-    lblNakaSpeed = makeValueLabel(FrameA, QStringLiteral("lblNakaSpeed"), {870, 1110, 1200, 240});
+    lblNakaSpeed = makeValueLabel(FrameA, QStringLiteral("lblNakaSpeed"), {870, 1110, 1200, 240},
+                                  QStringLiteral("中扉の速度の値"));
     lblNakaSpeed->setVisible(false);
 
     Frame2 = new QGroupBox(QStringLiteral("中扉動作"), FrameA);
@@ -164,7 +189,8 @@ void frmSet::buildControls()
         scllMakuSpeed[i] = makeSlider(FrameA, QStringLiteral("scllMakuSpeed_%1").arg(i),
                                       sliderPlaces[i], 0, 1000, 0);
         lblMakuSpeed[i] = makeValueLabel(FrameA, QStringLiteral("lblMakuSpeed_%1").arg(i),
-                                         labelPlaces[i]);
+                                         labelPlaces[i],
+                                         QStringLiteral("幕%1の速度の値").arg(signCaptions[i]));
     }
     Label2[1]->setVisible(false);
     scllMakuSpeed[1]->setVisible(false);
@@ -175,6 +201,7 @@ void frmSet::buildControls()
     Command3 = new QPushButton(QStringLiteral("バージョン情報"), FrameA);
     Command3->setObjectName(QStringLiteral("Command3"));
     Command3->setFocusPolicy(Qt::StrongFocus);
+    plat::clickOnEnter(Command3);
     placeInTwips(Command3, {2295, 1575, 1515, 360});
 
     HScroll1->setAccessibleName(QStringLiteral("前扉の速度"));
@@ -182,6 +209,7 @@ void frmSet::buildControls()
     scllMakuSpeed[0]->setAccessibleName(QStringLiteral("幕①の速度"));
     scllMakuSpeed[1]->setAccessibleName(QStringLiteral("幕②の速度"));
 
+    // Keyboard order follows the layout: the door's column, then the sign's.
     setTabOrder(Check1, HScroll1);
     setTabOrder(HScroll1, scllMakuSpeed[0]);
     setTabOrder(scllMakuSpeed[0], Command3);
@@ -218,9 +246,16 @@ int frmSet::selectedOption() const
 
 void frmSet::Check1_Click()
 {
+    // Disabling the focused switch sends the focus on to the next control;
+    // it comes back afterwards unless the user moved it meanwhile, so that
+    // the next Space closes the door again.
+    const bool hadFocus = focusWidget() == Check1;
     Check1->setEnabled(false);
+    QWidget *const focusDuringRun = focusWidget();
     m_form.Check1_Click();
     Check1->setEnabled(true);
+    if (hadFocus && focusWidget() == focusDuringRun)
+        Check1->setFocus(Qt::OtherFocusReason);
 }
 
 void frmSet::Check2_Click()

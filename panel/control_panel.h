@@ -13,6 +13,9 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+namespace plat {
+class PictureToggle;
+}
 
 class frmSet : public QWidget {
     Q_OBJECT
@@ -21,10 +24,10 @@ public:
 
     // Controls, named as on the panel; element numbers index the arrays.
     QFrame *FrameA;
-    QPushButton *Check1;
+    plat::PictureToggle *Check1;
     QScrollBar *HScroll1;
     QLabel *lblMaeSpeed;
-    QPushButton *Check2;
+    plat::PictureToggle *Check2;
     QScrollBar *HScroll2;
     QLabel *lblNakaSpeed;
     QGroupBox *Frame2;

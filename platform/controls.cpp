@@ -1,7 +1,11 @@
 #include "platform/controls.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace plat {
 
@@ -133,10 +137,86 @@ ShapeControl::ShapeControl(QWidget *parent, const QString &name, const TwipsRect
 
 void ShapeControl::paintEvent(QPaintEvent *)
 {
+    // Border and fill as whole logical pixels: a pen's line would be centred
+    // on the pixel edge and land half a pixel off at other display scales.
     QPainter p(this);
-    p.fillRect(rect(), m_fill);
-    p.setPen(m_border);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.fillRect(rect(), m_border);
+    p.fillRect(rect().adjusted(1, 1, -1, -1), m_fill);
+}
+
+PictureToggle::PictureToggle(QWidget *parent, const QString &name, const TwipsRect &rect,
+                             const QImage &picture)
+    : QPushButton(parent), m_picture(picture)
+{
+    setObjectName(name);
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
+    placeInTwips(this, rect);
+}
+
+QRect PictureToggle::pictureRect() const
+{
+    return QRect(QPoint((width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2),
+                 m_picture.size());
+}
+
+void PictureToggle::paintEvent(QPaintEvent *)
+{
+    // The style draws the button without an icon: an icon is scaled to the
+    // display with smoothing, which blurs pixel art.
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.icon = QIcon();
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    QPoint at = pictureRect().topLeft();
+    if (option.state & (QStyle::State_Sunken | QStyle::State_On))
+        at += QPoint(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                     style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (isEnabled())
+        p.drawImage(at, m_picture);
+    else
+        p.drawPixmap(at, style()->generatedIconPixmap(QIcon::Disabled,
+                                                      QPixmap::fromImage(m_picture), &option));
+
+    // Over the picture, so that the keyboard focus shows on it.
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+namespace {
+
+class EnterClicks final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key->isAutoRepeat())
+            static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void clickOnEnter(QAbstractButton *button)
+{
+    button->installEventFilter(new EnterClicks(button));
 }
 
 } // namespace plat

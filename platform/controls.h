@@ -1,11 +1,16 @@
 #pragma once
-// The coach window's child controls: picture boxes (windowed, take input),
-// images (windowless pictures) and rectangle shapes (pass the mouse on).
+// The windows' own kinds of control: picture boxes (windowed, take input),
+// images (windowless pictures), rectangle shapes (pass the mouse on) and
+// check boxes drawn as picture toggles.
+//
+// Pictures are drawn in logical pixels without smoothing, so at any display
+// scale the pixel art stays sharp-edged and in its place.
 
 #include "platform/twips.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPushButton>
 #include <QWidget>
 
 namespace plat {
@@ -89,7 +94,32 @@ private:
     QColor m_fill;
 };
 
-// 0x00BBGGRR, as the design's colour values are written.
+// A check box drawn as a toggle button with a picture and no caption: the
+// bevel shows it set (pressed in) or clear, the picture lies centred on it.
+// Disabled, the picture is greyed as the style greys icons.
+class PictureToggle : public QPushButton {
+    Q_OBJECT
+public:
+    PictureToggle(QWidget *parent, const QString &name, const TwipsRect &rect,
+                  const QImage &picture);
+
+    const QImage &picture() const { return m_picture; }
+    // Where the picture lies, in the button's coordinates, when not pressed.
+    // A picture larger than the button is centred and clipped.
+    QRect pictureRect() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_picture;
+};
+
+// Return and Enter on the focused button click it, as Space does. A held key
+// clicks once.
+void clickOnEnter(QAbstractButton *button);
+
+// 0x00BBGGRR, as the colour values are written.
 QColor colorFromBgr(quint32 bgr);
 
 } // namespace plat

@@ -64,6 +64,15 @@ public:
     virtual void exit(int code) = 0;
 };
 
+// What the window system lets the program do with its top-level windows.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // False where a program can neither place its windows, learn where they
+    // stand, nor keep one above the others (a native Wayland session).
+    virtual bool canPlaceWindows() const = 0;
+};
+
 // Everything a window needs from the outside world, handed to Form1.
 struct Platform {
     Pacing *pacing = nullptr;
@@ -72,6 +81,7 @@ struct Platform {
     Shell *shell = nullptr;
     SoundOutput *sound = nullptr;
     Process *process = nullptr;
+    WindowSystem *windowSystem = nullptr;
 
     // The real implementations, created on first use and kept for the
     // program's life.

@@ -2,11 +2,13 @@
 #include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/sdl_sound.h"
+#include "platform/startup.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QUrl>
 
 #include <cstdio>
@@ -63,6 +65,14 @@ public:
     }
 };
 
+class RealWindowSystem final : public WindowSystem {
+public:
+    bool canPlaceWindows() const override
+    {
+        return canPlaceWindowsOn(QGuiApplication::platformName());
+    }
+};
+
 } // namespace
 
 Platform &Platform::real()
@@ -73,7 +83,9 @@ Platform &Platform::real()
     static RealShell shell;
     static SdlSound sound;
     static RealProcess process;
-    static Platform platform{&pacing, &fileDialog, &alerts, &shell, &sound, &process};
+    static RealWindowSystem windowSystem;
+    static Platform platform{&pacing, &fileDialog, &alerts, &shell, &sound, &process,
+                             &windowSystem};
     return platform;
 }
 

@@ -119,6 +119,25 @@ void keepPathsRead(Form1 &form, const SettingsReadResult &read)
         form.signboard().kanbanPath = read.record.kanbanPath;
 }
 
+// Where the window system keeps window places to itself (Wayland), the
+// windows report places they never had; the places stored last stay, each
+// pair as far as the file still holds it.
+void keepStoredPlaces(SettingsValues &v, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const SettingsReadResult stored = readSettingsRecord(file.read(kMaxSettingsFileSize + 1));
+    if (stored.fieldsRead >= 2) {
+        v.form1Left = float(stored.record.form1Left);
+        v.form1Top = float(stored.record.form1Top);
+    }
+    if (stored.fieldsRead >= 4) {
+        v.frmSetLeft = float(stored.record.frmSetLeft);
+        v.frmSetTop = float(stored.record.frmSetTop);
+    }
+}
+
 } // namespace
 
 void loadSettingsInto(Form1 &form)
@@ -158,8 +177,12 @@ void saveSettingsFrom(Form1 &form)
     v.hScroll2 = qint16(set.HScroll2->value());
     v.option = qint16(set.selectedOption());
 
-    const QString path = SettingsLocation::of(*form.platform().process).writePath();
-    if (path != SettingsLocation::of(*form.platform().process).besideProgram)
+    const SettingsLocation where = SettingsLocation::of(*form.platform().process);
+    if (!form.platform().windowSystem->canPlaceWindows())
+        keepStoredPlaces(v, where.readPath());
+
+    const QString path = where.writePath();
+    if (path != where.besideProgram)
         QDir().mkpath(QFileInfo(path).absolutePath());
     // Written aside and swapped in whole: a failure or a crash half-way
     // leaves the previous file as it was.

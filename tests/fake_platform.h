@@ -106,6 +106,13 @@ public:
     }
 };
 
+class FakeWindowSystem final : public plat::WindowSystem {
+public:
+    // False plays a native Wayland session.
+    bool placesWindows = true;
+    bool canPlaceWindows() const override { return placesWindows; }
+};
+
 // One fake of every seam, wired into a Platform.
 struct FakePlatform {
     FakePlatform() { QStandardPaths::setTestModeEnabled(true); }
@@ -116,5 +123,7 @@ struct FakePlatform {
     FakeShell shell;
     FakeSound sound;
     FakeProcess process;
-    plat::Platform platform{&pacing, &fileDialog, &alerts, &shell, &sound, &process};
+    FakeWindowSystem windowSystem;
+    plat::Platform platform{&pacing, &fileDialog, &alerts, &shell, &sound, &process,
+                            &windowSystem};
 };

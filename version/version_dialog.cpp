@@ -6,6 +6,7 @@
 #include "version/maker_link.h"
 
 #include <QCursor>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -64,8 +65,11 @@ void frmShowVersion::buildControls()
     constexpr quint32 kYellow = 0x00FFFF;
     constexpr quint32 kWhite = 0xFFFFFF;
 
-    Image1 = makeLabel(this, QStringLiteral("Image1"), {}, {285, 165, 480, 480});
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/icon.png")));
+    // Drawn by the program itself, not by a label: a label smooths its
+    // picture at display scales above 1.
+    Image1 = new plat::ImageControl(this, QStringLiteral("Image1"), {285, 165, 480, 480}, false);
+    Image1->setPicture(QImage(QStringLiteral(":/pictures/icon.png")));
+    Image1->setAccessibleName(QStringLiteral("トトラのアイコン"));
 
     Label1[0] = makeLabel(this, QStringLiteral("Label1_0"), QStringLiteral("トトラ"),
                           {900, 240, 3840, 330});
@@ -99,6 +103,7 @@ void frmShowVersion::buildControls()
     // Empty, with a sunken line: the rule between the texts and the buttons.
     Label4 = makeLabel(this, QStringLiteral("Label4"), {}, {15, 2835, 4965, 60});
     Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Label4->setAccessibleName(QStringLiteral("区切り線"));
 
     Label5 = makeLabel(this, QStringLiteral("Label5"),
                        QStringLiteral("ここをクリックするとクオベルHPが開きます。"),
@@ -111,11 +116,24 @@ void frmShowVersion::buildControls()
     Label5->setPalette(linkPal);
     Label5->setCursor(QCursor(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 1));
     Label5->installEventFilter(this);
+    Label5->setAccessibleDescription(QStringLiteral("クオベルのホームページを開くリンク"));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     placeInTwips(Command1, {3570, 2940, 1230, 345});
     connect(Command1, &QPushButton::clicked, this, &frmShowVersion::Command1_Click);
+
+    // Said here, where the program tells what it is and how it runs, rather
+    // than as a tooltip of the panel, which would pop up over the controls in
+    // use or, on the panel's bare background, be found by chance only. It
+    // sits in the room the hidden licensing notice leaves.
+    lblWindowSystem = makeLabel(this, QStringLiteral("lblWindowSystem"),
+                                QStringLiteral("この環境（Wayland）では、ウィンドウの位置の記憶と、"
+                                               "設定パネルを常に手前に表示することはできません。"),
+                                {150, 1860, 4650, 885});
+    lblWindowSystem->setWordWrap(true);
+    lblWindowSystem->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblWindowSystem->setVisible(!m_platform.windowSystem->canPlaceWindows());
 }
 
 void frmShowVersion::Form_Load()

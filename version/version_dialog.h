@@ -10,6 +10,9 @@
 
 class QLabel;
 class QPushButton;
+namespace plat {
+class ImageControl;
+}
 
 class frmShowVersion : public QDialog {
     Q_OBJECT
@@ -24,13 +27,16 @@ public:
     // The home page link.
     void Label5_Click();
 
-    QLabel *Image1;
+    plat::ImageControl *Image1;
     std::array<QLabel *, 2> Label1;
     QLabel *Label2;
     std::array<QLabel *, 3> Label3;
     QLabel *Label4;
     QLabel *Label5;
     QPushButton *Command1;
+    // Says that window places and stay-on-top are not available; shown only
+    // where the window system does not allow them.
+    QLabel *lblWindowSystem;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
