@@ -11,6 +11,9 @@ packages=(
   fonts-ipafont-gothic
   # real-window tests and screenshots
   xvfb openbox xdotool x11-utils imagemagick xauth python3
+  # the native Wayland platform, for desktops without XWayland, and a
+  # headless compositor to test it on
+  qt6-wayland weston
   # remaking the pictures
   librsvg2-bin
   # checking the installed desktop entry and AppStream metainfo
