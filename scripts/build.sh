@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds the program, its tests and benchmarks in ./build.
+# Arguments are added to the configure command (e.g. -DTT_BUILD_UNIT_TESTS=OFF).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build build --parallel "$(nproc)"
