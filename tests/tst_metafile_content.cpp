@@ -94,6 +94,8 @@ private Q_SLOTS:
     void placesBitmaps_data();
     void placesBitmaps();
     void alphaBlendConstant();
+    void drawsLibreOfficeExports_data();
+    void drawsLibreOfficeExports();
 };
 
 void TestMetafileContent::placesText_data()
@@ -377,6 +379,47 @@ void TestMetafileContent::alphaBlendConstant()
     const QColor c = play(w.finish()).image.pixelColor(50, 50);
     QVERIFY2(c.alpha() >= 120 && c.alpha() <= 136 && c.red() > 240 && c.green() < 10,
              qPrintable(c.name(QColor::HexArgb)));
+}
+
+void TestMetafileContent::drawsLibreOfficeExports_data()
+{
+    QTest::addColumn<QString>("file");
+    // Both are one drawing; see fixtures/metafiles/libreoffice/README.md.
+    QTest::newRow("EMF") << "drawing.emf";
+    QTest::newRow("placeable WMF") << "drawing.wmf";
+}
+
+void TestMetafileContent::drawsLibreOfficeExports()
+{
+    QFETCH(QString, file);
+    QFile f(QStringLiteral(TT_FIXTURES_DIR "/metafiles/libreoffice/") + file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const Rendered r = play(f.readAll());
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QCOMPARE(r.image.size(), QSize(225, 145));
+    const QString wrong = probeMismatches(r.image, {
+        QStringLiteral("51,31~#d02040"),   // rectangle
+        QStringLiteral("1,1~#000000"),     // its border
+        QStringLiteral("166,36~#2050d0"),  // ellipse
+        QStringLiteral("61,121~#30a040"),  // triangle
+        QStringLiteral("191,101~#ffdc00"), // the picture's four pixels, stretched
+        QStringLiteral("211,101~#000000"),
+        QStringLiteral("191,121~#c800c8"),
+        QStringLiteral("211,121~#00c8c8"),
+        QStringLiteral("5,140=#00000000"),  // nothing drawn
+        QStringLiteral("220,5=#00000000"),
+    });
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    // "Bus": dark ink in its box, none just above it.
+    int ink = 0, above = 0;
+    for (int y = 95; y < 125; ++y)
+        for (int x = 131; x < 178; ++x)
+            ink += qGray(r.image.pixel(x, y)) < 80 && qAlpha(r.image.pixel(x, y)) > 200;
+    for (int y = 75; y < 88; ++y)
+        for (int x = 131; x < 178; ++x)
+            above += qAlpha(r.image.pixel(x, y)) > 0;
+    QVERIFY2(ink > 150, qPrintable(QString::number(ink)));
+    QCOMPARE(above, 0);
 }
 
 QTEST_MAIN(TestMetafileContent)
