@@ -187,7 +187,8 @@ void saveSettingsFrom(Form1 &form)
     // Written aside and swapped in whole: a failure or a crash half-way
     // leaves the previous file as it was.
     QSaveFile file(path);
-    const QByteArray line = writeSettingsRecord(v).bytes;
+    const SettingsWriteResult record = writeSettingsRecord(v);
+    const QByteArray &line = record.bytes;
     // QSaveFile buffers the line and its commit() does not notice a flush
     // that stops short (a full disk), so flush first and commit only then.
     const bool saved = file.open(QIODevice::WriteOnly) && file.write(line) == line.size() &&
@@ -197,4 +198,11 @@ void saveSettingsFrom(Form1 &form)
             &form, QMessageBox::Warning, QStringLiteral("トトラ"),
             QStringLiteral("設定ファイル %1 に保存できませんでした。\n%2")
                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+    else if (!record.warning.isEmpty())
+        // A picture path the line cannot hold is saved empty; say so, or the
+        // picture is simply missing at the next start.
+        form.platform().alerts->show(
+            &form, QMessageBox::Information, QStringLiteral("トトラ"),
+            QStringLiteral("設定ファイル %1 に保存できなかった設定があります。\n%2")
+                .arg(QDir::toNativeSeparators(path), record.warning));
 }

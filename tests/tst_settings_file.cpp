@@ -119,6 +119,7 @@ private Q_SLOTS:
     void unwritable_data();
     void unwritable();
     void failedWriteKeepsPreviousFile();
+    void unstorablePathIsReported();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -563,6 +564,25 @@ void TestSettingsFile::failedWriteKeepsPreviousFile()
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void TestSettingsFile::unstorablePathIsReported()
+{
+    FakePlatform fp;
+    Form1 form(fp.platform);
+    form.Form_Load();
+    // A file name with a double quote, which the settings line cannot hold.
+    form.sign().makuPath[0] = fp.process.folder.filePath("say \"hello\".png");
+    form.close();
+    const QList<QByteArray> fields = readFile(iniBeside(fp)).trimmed().split(',');
+    QCOMPARE(fields.size(), 16);
+    QCOMPARE(fields[4], QByteArray("\"\""));
+    QCOMPARE(fp.alerts.calls.size(), 1);
+    const FakeAlerts::Call &alert = fp.alerts.calls.first();
+    QCOMPARE(alert.icon, QMessageBox::Information);
+    QVERIFY2(alert.text.contains(QDir::toNativeSeparators(iniBeside(fp))), qPrintable(alert.text));
+    QVERIFY2(alert.text.contains("field 5"), qPrintable(alert.text));
+    QCOMPARE(fp.process.exits, QList<int>({0}));
 }
 
 QTEST_MAIN(TestSettingsFile)
