@@ -109,14 +109,10 @@ void TestDestinationSign::keysRoll_data()
     QTest::addColumn<int>("expectedTop");
 
     const Qt::KeyboardModifiers none = Qt::NoModifier;
-    QTest::newRow("up once") << 0 << 1 << int(Qt::Key_Up) << none << 1 << 1;
     QTest::newRow("up 7 x 13") << 0 << 13 << int(Qt::Key_Up) << none << 7 << 91;
     QTest::newRow("down 4 x 25") << 0 << 25 << int(Qt::Key_Down) << none << 4 << -100;
     QTest::newRow("up at the largest step") << 0 << 1000 << int(Qt::Key_Up) << none << 3 << 3000;
     QTest::newRow("step 0 up") << 0 << 0 << int(Qt::Key_Up) << none << 5 << 0;
-    QTest::newRow("step 0 down") << 0 << 0 << int(Qt::Key_Down) << none << 5 << 0;
-    QTest::newRow("shift up") << 0 << 4 << int(Qt::Key_Up)
-                              << Qt::KeyboardModifiers(Qt::ShiftModifier) << 2 << 8;
     QTest::newRow("ctrl down") << 0 << 4 << int(Qt::Key_Down)
                                << Qt::KeyboardModifiers(Qt::ControlModifier) << 2 << -8;
     QTest::newRow("ctrl+alt+shift up")
@@ -127,10 +123,8 @@ void TestDestinationSign::keysRoll_data()
 
     // Every other key, including the Qt keys that share the design's arrow
     // key numbers ('&' is 38, '(' is 40).
-    const int others[] = {Qt::Key_Left,  Qt::Key_Right,     Qt::Key_PageUp, Qt::Key_PageDown,
-                          Qt::Key_Home,  Qt::Key_End,       Qt::Key_Space,  Qt::Key_Return,
-                          Qt::Key_Tab,   Qt::Key_Ampersand, Qt::Key_ParenLeft, Qt::Key_8,
-                          Qt::Key_Shift, Qt::Key_Escape};
+    const int others[] = {Qt::Key_Left, Qt::Key_PageUp, Qt::Key_Space, Qt::Key_Ampersand,
+                          Qt::Key_ParenLeft, Qt::Key_8, Qt::Key_Shift};
     for (int key : others)
         QTest::addRow("key 0x%x", key) << 0 << 10 << key << none << 2 << 0;
 }
@@ -221,7 +215,6 @@ void TestDestinationSign::loadShowsPictureFromTop_data()
     QTest::addColumn<QSize>("size");
 
     QTest::newRow("PNG strip") << 0 << "tall.png" << QSize(50, 2000);
-    QTest::newRow("BMP strip") << 0 << "tall.bmp" << QSize(50, 600);
     QTest::newRow("narrower and shorter than the window") << 0 << "small.bmp" << QSize(30, 10);
     QTest::newRow("very tall strip") << 0 << "long.png" << QSize(50, 20000);
     QTest::newRow("hidden sign") << 1 << "hidden.png" << QSize(49, 300);
@@ -298,17 +291,9 @@ void TestDestinationSign::failedLoadKeepsEverything_data()
 {
     QTest::addColumn<QString>("path");
 
-    QFile png(m_picture);
-    QVERIFY(png.open(QIODevice::ReadOnly));
-    const QByteArray pngBytes = png.readAll();
-
     QTest::newRow("not a picture")
         << writeBytes(m_dir, QStringLiteral("notes.bmp"), "destination: depot\n");
-    QTest::newRow("empty file") << writeBytes(m_dir, QStringLiteral("empty.gif"), {});
-    QTest::newRow("truncated PNG")
-        << writeBytes(m_dir, QStringLiteral("cut.png"), pngBytes.left(pngBytes.size() / 2));
     QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("gone.bmp"));
-    QTest::newRow("folder") << m_dir.path();
 }
 
 void TestDestinationSign::failedLoadKeepsEverything()

@@ -77,7 +77,6 @@ class TestDoorSoundsSdl : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void syncPlaysTheSamplesToTheEnd_data();
     void syncPlaysTheSamplesToTheEnd();
     void soundIsCutShort_data();
     void soundIsCutShort();
@@ -119,16 +118,9 @@ QByteArray TestDoorSoundsSdl::played() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void TestDoorSoundsSdl::syncPlaysTheSamplesToTheEnd_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("101 opening") << 101;
-    QTest::newRow("102 closing") << 102;
-}
-
 void TestDoorSoundsSdl::syncPlaysTheSamplesToTheEnd()
 {
-    QFETCH(int, id);
+    const int id = 101;
     useDiskDriver();
     // SDL leaves a handler alone that is already there (QtTest has one), so
     // the check starts from the default a program starts with.

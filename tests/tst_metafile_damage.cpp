@@ -23,32 +23,6 @@ namespace {
 
 constexpr QRgb kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
 
-EmfWriter redCanvas(quint16 handles = 16)
-{
-    EmfWriter w(EmfWriter::pixelFrame(100, 100), handles);
-    w.nullPen();
-    w.solidBrush(1, kRed);
-    return w;
-}
-
-WmfWriter redWmf(quint16 objects = 8)
-{
-    WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96, objects);
-    w.createPen(5, 0, 0);
-    w.select(0);
-    w.createBrush(0, kRed);
-    w.select(1);
-    return w;
-}
-
-QStringList at(std::initializer_list<const char *> probes)
-{
-    QStringList list;
-    for (const char *p : probes)
-        list << QString::fromLatin1(p);
-    return list;
-}
-
 QByteArray rawEmfRecord(quint32 type, quint32 size, const QByteArray &tail = {})
 {
     return Bytes().u32(type).u32(size).raw(tail).data();

@@ -38,4 +38,12 @@ inline QString probeMismatches(const QImage &image, const QStringList &probes)
     return wrong.join(QStringLiteral("; "));
 }
 
+inline QStringList at(std::initializer_list<const char *> probes)
+{
+    QStringList list;
+    for (const char *p : probes)
+        list << QString::fromLatin1(p);
+    return list;
+}
+
 } // namespace mftest

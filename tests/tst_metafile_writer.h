@@ -379,4 +379,26 @@ private:
     quint32 m_largest = 3;
 };
 
+// A 100 x 100 pixel EMF whose logical units are pixels, with a null pen
+// and a red brush selected.
+inline EmfWriter redCanvas(quint16 handles = 16)
+{
+    EmfWriter w(EmfWriter::pixelFrame(100, 100), handles);
+    w.nullPen();
+    w.solidBrush(1, 0xFFFF0000);
+    return w;
+}
+
+// A 100 x 100 placeable WMF (96 units per inch) with a null pen in slot 0
+// and a red brush in slot 1, both selected.
+inline WmfWriter redWmf(quint16 objects = 8)
+{
+    WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96, objects);
+    w.createPen(5, 0, 0);
+    w.select(0);
+    w.createBrush(0, 0xFFFF0000);
+    w.select(1);
+    return w;
+}
+
 } // namespace mftest

