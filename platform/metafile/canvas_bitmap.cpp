@@ -16,7 +16,8 @@ namespace plat::metafile {
 namespace {
 
 namespace rop3 {
-constexpr quint32 SrcCopy = 0x00CC0020, SrcPaint = 0x00EE0086, SrcAnd = 0x008800C6,
+// The whole set of named operations, the ones drawn as a plain copy included.
+[[maybe_unused]] constexpr quint32 SrcCopy = 0x00CC0020, SrcPaint = 0x00EE0086, SrcAnd = 0x008800C6,
                   SrcInvert = 0x00660046, NotSrcCopy = 0x00330008, PatCopy = 0x00F00021,
                   PatInvert = 0x005A0049, DstInvert = 0x00550009, Blackness = 0x00000042,
                   Whiteness = 0x00FF0062;
