@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include <optional>
+
 namespace {
 
 // Whether a window of this size placed here would show on some screen.
@@ -119,15 +121,25 @@ void keepPathsRead(Form1 &form, const SettingsReadResult &read)
         form.signboard().kanbanPath = read.record.kanbanPath;
 }
 
+// The record in a settings file; nothing when the file cannot be opened.
+std::optional<SettingsReadResult> readSettingsFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // One byte past the limit, so the reader can tell an oversized file.
+    return readSettingsRecord(file.read(kMaxSettingsFileSize + 1));
+}
+
 // Where the window system keeps window places to itself (Wayland), the
 // windows report places they never had; the places stored last stay, each
 // pair as far as the file still holds it.
 void keepStoredPlaces(SettingsValues &v, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<SettingsReadResult> read = readSettingsFile(path);
+    if (!read)
         return;
-    const SettingsReadResult stored = readSettingsRecord(file.read(kMaxSettingsFileSize + 1));
+    const SettingsReadResult &stored = *read;
     if (stored.fieldsRead >= 2) {
         v.form1Left = float(stored.record.form1Left);
         v.form1Top = float(stored.record.form1Top);
@@ -143,16 +155,13 @@ void keepStoredPlaces(SettingsValues &v, const QString &path)
 void loadSettingsInto(Form1 &form)
 {
     const SettingsLocation where = SettingsLocation::of(*form.platform().process);
-    QFile file(where.readPath());
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<SettingsReadResult> read = readSettingsFile(where.readPath());
+    if (!read) {
         applyDefaults(form);
         return;
     }
-    const QByteArray bytes = file.read(kMaxSettingsFileSize + 1);
-    file.close();
-    const SettingsReadResult read = readSettingsRecord(bytes);
-    keepPathsRead(form, read);
-    if (!read.complete() || !applyRecord(form, read.record))
+    keepPathsRead(form, *read);
+    if (!read->complete() || !applyRecord(form, read->record))
         applyDefaults(form);
 }
 

@@ -299,6 +299,19 @@ void TestMetafileContent::placesBitmaps_data()
         QTest::newRow("bit-blt one to one") << w.finish() << QStringList{"10,10=#ffff0000", "11,11=#ffffffff", "12,12=#00000000", "9,9=#00000000"};
     }
     {
+        // The sixteen-bit forms, parameters last to first, the bitmap after them.
+        WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96);
+        w.record(0x0B41, Bytes().u32(0x00CC0020).i16(2).i16(2).i16(0).i16(0).i16(100).i16(100)
+                             .i16(0).i16(0).raw(quads.info).raw(quads.bits));
+        QTest::newRow("wmf dib-stretch-blt") << w.finish() << quadrantProbes();
+    }
+    {
+        WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96);
+        w.record(0x0940, Bytes().u32(0x00CC0020).i16(0).i16(0).i16(2).i16(2).i16(10).i16(10)
+                             .raw(quads.info).raw(quads.bits));
+        QTest::newRow("wmf dib-bit-blt one to one") << w.finish() << QStringList{"10,10=#ffff0000", "11,11=#ffffffff", "12,12=#00000000", "9,9=#00000000"};
+    }
+    {
         EmfWriter w(EmfWriter::pixelFrame(100, 100));
         Bytes b;
         const quint32 offInfo = 8 + 68, offBits = offInfo + quint32(quads.info.size());

@@ -67,8 +67,14 @@ bool WmfPlayer::playBitmap(quint16 function, Reader &r)
         return true;
     }
     case wmf::DibBitBlt:
-    case wmf::BitBlt: {
+    case wmf::BitBlt:
+    case wmf::DibStretchBlt:
+    case wmf::StretchBlt: {
+        // The stretching records carry the source size; the others copy one
+        // the size of the destination.
+        const bool stretch = function == wmf::DibStretchBlt || function == wmf::StretchBlt;
         const quint32 rop = r.u32();
+        const qint16 hSrc = stretch ? r.i16() : 0, wSrc = stretch ? r.i16() : 0;
         const qint16 ySrc = r.i16(), xSrc = r.i16();
         if (!hasBitmap)
             r.skip(2);
@@ -77,28 +83,11 @@ bool WmfPlayer::playBitmap(quint16 function, Reader &r)
             return true;
         if (!hasBitmap) {
             m_canvas.patBlt(QRectF(x, y, w, h), rop);
-        } else if (function == wmf::DibBitBlt) {
+        } else if (function == wmf::DibBitBlt || function == wmf::DibStretchBlt) {
             const QImage image = packedDib(r, 0);
+            const QRectF source(xSrc, ySrc, stretch ? wSrc : w, stretch ? hSrc : h);
             if (!image.isNull())
-                m_canvas.blit(QRectF(x, y, w, h), image, QRectF(xSrc, ySrc, w, h), rop);
-        }
-        return true;
-    }
-    case wmf::DibStretchBlt:
-    case wmf::StretchBlt: {
-        const quint32 rop = r.u32();
-        const qint16 hSrc = r.i16(), wSrc = r.i16(), ySrc = r.i16(), xSrc = r.i16();
-        if (!hasBitmap)
-            r.skip(2);
-        const qint16 h = r.i16(), w = r.i16(), y = r.i16(), x = r.i16();
-        if (!r.ok())
-            return true;
-        if (!hasBitmap) {
-            m_canvas.patBlt(QRectF(x, y, w, h), rop);
-        } else if (function == wmf::DibStretchBlt) {
-            const QImage image = packedDib(r, 0);
-            if (!image.isNull())
-                m_canvas.blit(QRectF(x, y, w, h), image, QRectF(xSrc, ySrc, wSrc, hSrc), rop);
+                m_canvas.blit(QRectF(x, y, w, h), image, source, rop);
         }
         return true;
     }
