@@ -39,7 +39,7 @@ void Form1::Form_Unload()
 void Form1::placePanelBelowWindow()
 {
     frmSet &set = panel();
-    m_panelPlacedAt = QPoint(x(), y() + plat::twipsToPixels(outerHeight()));
+    m_panelPlacedAt = QPoint(x(), y() + controls::twipsToPixels(outerHeight()));
     set.move(m_panelPlacedAt);
     m_panelFollowsFrame = true;
     m_frameChecks = 0;

@@ -17,10 +17,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-using plat::colorFromBgr;
-using plat::ImageControl;
-using plat::PictureBox;
-using plat::ShapeControl;
+using controls::colorFromBgr;
+using controls::ImageControl;
+using controls::PictureBox;
+using controls::ShapeControl;
 
 namespace {
 constexpr int kClientWidth = 868;
@@ -129,17 +129,17 @@ frmSet &Form1::panel()
     return *m_panel;
 }
 
-float Form1::windowLeft() const { return float(x() * plat::kTwipsPerPixel); }
-float Form1::windowTop() const { return float(y() * plat::kTwipsPerPixel); }
+float Form1::windowLeft() const { return float(x() * controls::kTwipsPerPixel); }
+float Form1::windowTop() const { return float(y() * controls::kTwipsPerPixel); }
 
 void Form1::setWindowPlace(float left, float top)
 {
-    move(plat::twipsToPixels(left), plat::twipsToPixels(top));
+    move(controls::twipsToPixels(left), controls::twipsToPixels(top));
 }
 
 float Form1::outerHeight() const
 {
-    return float(frameGeometry().height() * plat::kTwipsPerPixel);
+    return float(frameGeometry().height() * controls::kTwipsPerPixel);
 }
 
 void Form1::paintEvent(QPaintEvent *)

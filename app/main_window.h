@@ -4,7 +4,7 @@
 // calls; the behaviour of each element lives in its own module.
 
 #include "app/common_dialog.h"
-#include "platform/controls.h"
+#include "controls/controls.h"
 #include "platform/platform.h"
 
 #include <QWidget>
@@ -58,13 +58,13 @@ public:
     void placePanelBelowWindow();
 
     // Controls, front to back.
-    plat::PictureBox *picSlideBase1;
-    plat::PictureBox *Picture1;
-    std::array<plat::PictureBox *, 2> picWaku1;
-    std::array<plat::ImageControl *, 2> imgMaku1;
-    plat::PictureBox *PicKanban;
-    std::array<plat::ImageControl *, 2> imgNakaorido;
-    std::array<plat::ShapeControl *, 3> shpK_Waku;
+    controls::PictureBox *picSlideBase1;
+    controls::PictureBox *Picture1;
+    std::array<controls::PictureBox *, 2> picWaku1;
+    std::array<controls::ImageControl *, 2> imgMaku1;
+    controls::PictureBox *PicKanban;
+    std::array<controls::ImageControl *, 2> imgNakaorido;
+    std::array<controls::ShapeControl *, 3> shpK_Waku;
 
     // The popup menu and its items.
     QMenu *MnuTempMenu1;

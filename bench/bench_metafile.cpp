@@ -3,8 +3,8 @@
 //   bench_metafile [iterations]
 
 #include "bench/figure.h"
-#include "platform/metafile/metafile.h"
-#include "platform/picture.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture.h"
 #include "tests/tst_metafile_samples.h"
 
 #include <QElapsedTimer>
@@ -26,12 +26,12 @@ long peakRssKb()
 void run(const char *name, const QByteArray &bytes, int iterations)
 {
     // One untimed pass loads the fonts.
-    plat::metafile::render(bytes, plat::kMaxPicturePixels);
+    pictures::metafile::render(bytes, pictures::kMaxPicturePixels);
     QElapsedTimer timer;
     timer.start();
     QSize size;
     for (int i = 0; i < iterations; ++i)
-        size = plat::metafile::render(bytes, plat::kMaxPicturePixels).image.size();
+        size = pictures::metafile::render(bytes, pictures::kMaxPicturePixels).image.size();
     const double ms = timer.nsecsElapsed() / 1e6 / iterations;
     std::printf("%-28s %7lld bytes  %4dx%-4d  %8.3f ms per decode and render\n", name,
                 static_cast<long long>(bytes.size()), size.width(), size.height(), ms);

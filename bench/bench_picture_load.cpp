@@ -4,8 +4,8 @@
 // bench_picture_load [RUNS]
 
 #include "bench/figure.h"
-#include "platform/picture.h"
-#include "platform/picture_check.h"
+#include "pictures/picture.h"
+#include "pictures/picture_check.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -92,21 +92,21 @@ int main(int argc, char *argv[])
     const QByteArray bytes = file.readAll();
     out << "file: " << bytes.size() << " bytes, " << runs << " runs each" << Qt::endl;
 
-    const plat::PictureResult first = plat::loadPicture(jpeg);
+    const pictures::PictureResult first = pictures::loadPicture(jpeg);
     if (!first.ok()) {
         out << "the loader refused it: " << first.error << Qt::endl;
         return 1;
     }
-    out << "loaded: " << plat::pictureKindName(first.picture.kind) << ' '
+    out << "loaded: " << pictures::pictureKindName(first.picture.kind) << ' '
         << first.picture.pixelSize().width() << " x " << first.picture.pixelSize().height() << Qt::endl;
 
-    const Figures loader = timeRuns(runs, [&] { return plat::loadPicture(jpeg).ok(); });
+    const Figures loader = timeRuns(runs, [&] { return pictures::loadPicture(jpeg).ok(); });
     out << line("loadPicture (read + check + decode)", loader) << Qt::endl;
     out << line("Qt alone: QImage(FILE), no checks", timeRuns(runs, [&] {
         return !QImage(jpeg).isNull();
     })) << Qt::endl;
     out << line("of which the whole-file check", timeRuns(runs, [&] {
-        return plat::checkJpeg(bytes).fault == plat::PictureFault::None;
+        return pictures::checkJpeg(bytes).fault == pictures::PictureFault::None;
     })) << Qt::endl;
     std::string against;
     if (haveConvert) {
@@ -119,7 +119,7 @@ int main(int argc, char *argv[])
     // The same picture as a 24-bit BMP, through our own decoder.
     const QString bmp = dir.filePath(QStringLiteral("photo-4000x3000.bmp"));
     first.picture.image.save(bmp, "BMP");
-    const Figures ownBmp = timeRuns(runs, [&] { return plat::loadPicture(bmp).ok(); });
+    const Figures ownBmp = timeRuns(runs, [&] { return pictures::loadPicture(bmp).ok(); });
     out << line("loadPicture, same picture as 24-bit BMP", ownBmp) << Qt::endl;
     const Figures qtBmp = timeRuns(runs, [&] { return !QImage(bmp).isNull(); });
     out << line("Qt alone: QImage(BMP FILE), no checks", qtBmp) << Qt::endl;

@@ -1,13 +1,13 @@
 #include "doors/front_door.h"
 
-#include "platform/controls.h"
+#include "controls/controls.h"
 #include "platform/platform.h"
 
 #include <QCoreApplication>
 
 namespace doors {
 
-void runFrontDoor(plat::PictureBox &leaf, plat::PictureBox &doorway, plat::Pacing &pacing,
+void runFrontDoor(controls::PictureBox &leaf, controls::PictureBox &doorway, plat::Pacing &pacing,
                   const FrontDoorInputs &inputs)
 {
     pacing.sleep(kFrontPauseMs);

@@ -5,8 +5,10 @@
 
 namespace plat {
 class Pacing;
-class PictureBox;
 } // namespace plat
+namespace controls {
+class PictureBox;
+} // namespace controls
 
 namespace doors {
 
@@ -24,7 +26,7 @@ struct FrontDoorInputs {
 // One whole run: a second's pause, then 496 steps from the direction's fixed
 // starting place. Every step moves the leaf, waits, repaints the doorway and
 // processes pending events once, so other handlers may run inside a step.
-void runFrontDoor(plat::PictureBox &leaf, plat::PictureBox &doorway, plat::Pacing &pacing,
+void runFrontDoor(controls::PictureBox &leaf, controls::PictureBox &doorway, plat::Pacing &pacing,
                   const FrontDoorInputs &inputs);
 
 } // namespace doors

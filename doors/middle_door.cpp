@@ -1,6 +1,6 @@
 #include "doors/middle_door.h"
 
-#include "platform/controls.h"
+#include "controls/controls.h"
 #include "platform/platform.h"
 
 #include <cmath>
@@ -21,10 +21,10 @@ Leaves leavesFor(int option)
 // Sets the width of the moving leaves (the right leaf keeps its right edge
 // on the fixed line) and draws the change at once, since the run processes
 // no events that would draw it later.
-void applyWidth(const std::array<plat::ImageControl *, 2> &leaves, Leaves which, int w)
+void applyWidth(const std::array<controls::ImageControl *, 2> &leaves, Leaves which, int w)
 {
-    plat::ImageControl *left = leaves[0];
-    plat::ImageControl *right = leaves[1];
+    controls::ImageControl *left = leaves[0];
+    controls::ImageControl *right = leaves[1];
     const QRect before = left->geometry() | right->geometry();
     if (which != Leaves::Right)
         left->setWidth(float(w));
@@ -39,7 +39,7 @@ void applyWidth(const std::array<plat::ImageControl *, 2> &leaves, Leaves which,
 
 } // namespace
 
-void runMiddleDoor(const std::array<plat::ImageControl *, 2> &leaves, plat::Pacing &pacing,
+void runMiddleDoor(const std::array<controls::ImageControl *, 2> &leaves, plat::Pacing &pacing,
                    const MiddleDoorInputs &inputs, const MiddleDoorSounds &sounds)
 {
     const bool open = inputs.switchValue() != 0;
@@ -54,7 +54,7 @@ void runMiddleDoor(const std::array<plat::ImageControl *, 2> &leaves, plat::Paci
     }
     sounds.playSync(kOpenSound);
     const Leaves which = leavesFor(inputs.option());
-    const plat::ImageControl *measured = which == Leaves::Right ? leaves[1] : leaves[0];
+    const controls::ImageControl *measured = which == Leaves::Right ? leaves[1] : leaves[0];
     const int start = int(std::nearbyint(measured->twipsWidth()));
     for (int w = start; w >= kMiddleOpenWidth; --w) {
         applyWidth(leaves, which, w);

@@ -8,9 +8,11 @@
 #include <functional>
 
 namespace plat {
-class ImageControl;
 class Pacing;
 } // namespace plat
+namespace controls {
+class ImageControl;
+} // namespace controls
 
 namespace doors {
 
@@ -34,7 +36,7 @@ struct MiddleDoorSounds {
 };
 
 // One whole run. The loops process no events; every step is drawn at once.
-void runMiddleDoor(const std::array<plat::ImageControl *, 2> &leaves, plat::Pacing &pacing,
+void runMiddleDoor(const std::array<controls::ImageControl *, 2> &leaves, plat::Pacing &pacing,
                    const MiddleDoorInputs &inputs, const MiddleDoorSounds &sounds);
 
 } // namespace doors

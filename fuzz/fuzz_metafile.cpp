@@ -2,7 +2,7 @@
 // from fuzz/corpus/fuzz_metafile; it sets the leak suppressions for
 // fontconfig, whose caches live as long as the process.
 
-#include "platform/metafile/metafile.h"
+#include "pictures/metafile/metafile.h"
 
 #include <QGuiApplication>
 
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                                      qsizetype(size));
     // A small output bound keeps each run quick, so the fuzzer spends its
     // time on records rather than on filling large pictures.
-    const plat::metafile::Rendered r = plat::metafile::render(bytes, 256 * 256);
+    const pictures::metafile::Rendered r = pictures::metafile::render(bytes, 256 * 256);
     if (r.error.isEmpty() && r.image.isNull())
         __builtin_trap(); // success must come with a picture
     return 0;

@@ -6,7 +6,7 @@
 //   -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined
 // Run: ./fuzz_picture_loader -rss_limit_mb=4096 corpus/fuzz_picture_loader
 
-#include "platform/picture.h"
+#include "pictures/picture.h"
 
 #include <QByteArray>
 
@@ -22,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Q_UNUSED(quiet);
 
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const plat::PictureResult result = plat::decodePicture(bytes);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
     if (!result.ok() && !result.picture.isNull())
         std::abort(); // a failure must carry no picture
     if (result.ok() && !result.picture.isNull()) {
         const QSize s = result.picture.pixelSize();
-        if (s.isEmpty() || qint64(s.width()) * s.height() > plat::kMaxPicturePixels)
+        if (s.isEmpty() || qint64(s.width()) * s.height() > pictures::kMaxPicturePixels)
             std::abort();
     }
     return 0;

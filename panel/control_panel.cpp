@@ -1,9 +1,9 @@
 #include "panel/control_panel.h"
 
 #include "app/main_window.h"
-#include "platform/controls.h"
-#include "platform/fonts.h"
-#include "platform/twips.h"
+#include "controls/controls.h"
+#include "controls/fonts.h"
+#include "controls/twips.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -15,9 +15,9 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
-using plat::colorFromBgr;
-using plat::placeInTwips;
-using plat::TwipsRect;
+using controls::colorFromBgr;
+using controls::placeInTwips;
+using controls::TwipsRect;
 
 namespace {
 
@@ -99,13 +99,13 @@ QLabel *makeValueLabel(QWidget *parent, const QString &name, const TwipsRect &r,
 
 // A check box drawn as a toggle button with a picture: no caption, so its
 // accessible name is the picture's word.
-plat::PictureToggle *makePictureToggle(QWidget *parent, const QString &name,
+controls::PictureToggle *makePictureToggle(QWidget *parent, const QString &name,
                                        const TwipsRect &r, const QString &picture,
                                        const QString &accessibleName)
 {
-    auto *b = new plat::PictureToggle(parent, name, r, QImage(picture));
+    auto *b = new controls::PictureToggle(parent, name, r, QImage(picture));
     b->setAccessibleName(accessibleName);
-    plat::clickOnEnter(b);
+    controls::clickOnEnter(b);
     return b;
 }
 
@@ -184,7 +184,7 @@ void frmSet::buildControls()
     for (int i = 0; i < 2; ++i) {
         Label2[i] = new QLabel(signCaptions[i], FrameA);
         Label2[i]->setObjectName(QStringLiteral("Label2_%1").arg(i));
-        Label2[i]->setFont(plat::pGothicFont(14.25, true));
+        Label2[i]->setFont(controls::pGothicFont(14.25, true));
         placeInTwips(Label2[i], captionPlaces[i]);
         scllMakuSpeed[i] = makeSlider(FrameA, QStringLiteral("scllMakuSpeed_%1").arg(i),
                                       sliderPlaces[i], 0, 1000, 0);
@@ -201,7 +201,7 @@ void frmSet::buildControls()
     Command3 = new QPushButton(QStringLiteral("バージョン情報"), FrameA);
     Command3->setObjectName(QStringLiteral("Command3"));
     Command3->setFocusPolicy(Qt::StrongFocus);
-    plat::clickOnEnter(Command3);
+    controls::clickOnEnter(Command3);
     placeInTwips(Command3, {2295, 1575, 1515, 360});
 
     HScroll1->setAccessibleName(QStringLiteral("前扉の速度"));

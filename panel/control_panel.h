@@ -13,7 +13,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
-namespace plat {
+namespace controls {
 class PictureToggle;
 }
 
@@ -24,10 +24,10 @@ public:
 
     // Controls, named as on the panel; element numbers index the arrays.
     QFrame *FrameA;
-    plat::PictureToggle *Check1;
+    controls::PictureToggle *Check1;
     QScrollBar *HScroll1;
     QLabel *lblMaeSpeed;
-    plat::PictureToggle *Check2;
+    controls::PictureToggle *Check2;
     QScrollBar *HScroll2;
     QLabel *lblNakaSpeed;
     QGroupBox *Frame2;

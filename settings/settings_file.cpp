@@ -33,7 +33,7 @@ bool onSomeScreen(QPoint topLeft, QSize size)
 
 QPoint pixelsOf(qint32 leftTwips, qint32 topTwips)
 {
-    return QPoint(plat::twipsToPixels(leftTwips), plat::twipsToPixels(topTwips));
+    return QPoint(controls::twipsToPixels(leftTwips), controls::twipsToPixels(topTwips));
 }
 
 QPoint primaryTopLeft()
@@ -171,8 +171,8 @@ void saveSettingsFrom(Form1 &form)
     SettingsValues v;
     v.form1Left = form.windowLeft();
     v.form1Top = form.windowTop();
-    v.frmSetLeft = float(set.x() * plat::kTwipsPerPixel);
-    v.frmSetTop = float(set.y() * plat::kTwipsPerPixel);
+    v.frmSetLeft = float(set.x() * controls::kTwipsPerPixel);
+    v.frmSetTop = float(set.y() * controls::kTwipsPerPixel);
     v.makuPath0 = form.sign().makuPath[0];
     v.makuPath1 = form.sign().makuPath[1];
     v.makuSpeed0 = qint16(set.scllMakuSpeed[0]->value());

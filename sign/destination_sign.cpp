@@ -2,7 +2,7 @@
 
 #include "app/main_window.h"
 #include "panel/control_panel.h"
-#include "platform/picture.h"
+#include "pictures/picture.h"
 
 #include <QDir>
 #include <QScrollBar>
@@ -37,17 +37,17 @@ DestinationSign::DestinationSign(Form1 &form) : m_form(form)
 
 void DestinationSign::wire(int index)
 {
-    plat::PictureBox *window = m_form.picWaku1[index];
-    plat::ImageControl *strip = m_form.imgMaku1[index];
-    connect(window, &plat::PictureBox::clicked, this, [this, index] { picWaku1_Click(index); });
-    connect(window, &plat::PictureBox::doubleClicked, this,
+    controls::PictureBox *window = m_form.picWaku1[index];
+    controls::ImageControl *strip = m_form.imgMaku1[index];
+    connect(window, &controls::PictureBox::clicked, this, [this, index] { picWaku1_Click(index); });
+    connect(window, &controls::PictureBox::doubleClicked, this,
             [this, index] { picWaku1_DblClick(index); });
-    connect(window, &plat::PictureBox::keyPressed, this,
+    connect(window, &controls::PictureBox::keyPressed, this,
             [this, index](int key, Qt::KeyboardModifiers modifiers) {
                 picWaku1_KeyDown(index, key, modifiers);
             });
-    connect(strip, &plat::ImageControl::clicked, this, [this, index] { imgMaku1_Click(index); });
-    connect(strip, &plat::ImageControl::doubleClicked, this,
+    connect(strip, &controls::ImageControl::clicked, this, [this, index] { imgMaku1_Click(index); });
+    connect(strip, &controls::ImageControl::doubleClicked, this,
             [this, index] { imgMaku1_DblClick(index); });
 }
 
@@ -61,7 +61,7 @@ void DestinationSign::Load方向幕(int Index)
     if (!chosen || chosen->isEmpty())
         return;
 
-    const plat::PictureResult loaded = plat::loadPicture(*chosen);
+    const pictures::PictureResult loaded = pictures::loadPicture(*chosen);
     if (!loaded.ok()) {
         // The path is taken only with its picture: keeping a rejected path
         // would save it and fail again at every start.
@@ -103,7 +103,7 @@ QString DestinationSign::loadStripFromPath(int Index)
 {
     if (!isSignIndex(Index))
         return QStringLiteral("there is no sign window %1").arg(Index);
-    const plat::PictureResult loaded = plat::loadPicture(makuPath[Index]);
+    const pictures::PictureResult loaded = pictures::loadPicture(makuPath[Index]);
     if (!loaded.ok())
         return loaded.error;
     m_form.imgMaku1[Index]->setPicture(loaded.picture.image);
@@ -114,5 +114,5 @@ void DestinationSign::placeStrip(int index)
 {
     // The sign window's inner scale is pixels, but controls keep their
     // places in twips.
-    m_form.imgMaku1[index]->setTop(float(qint64(makuTop[index]) * plat::kTwipsPerPixel));
+    m_form.imgMaku1[index]->setTop(float(qint64(makuTop[index]) * controls::kTwipsPerPixel));
 }

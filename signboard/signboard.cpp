@@ -1,14 +1,14 @@
 #include "signboard/signboard.h"
 
 #include "app/main_window.h"
-#include "platform/picture.h"
+#include "pictures/picture.h"
 #include "signboard/signboard_drag.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
 
-using plat::TwipsRect;
+using controls::TwipsRect;
 
 namespace {
 // The signboard's default place, where the reset puts it.
@@ -22,10 +22,10 @@ constexpr float kPostOverhang = 15;
 Signboard::Signboard(Form1 &form)
     : m_form(form), m_drag(std::make_unique<SignboardDrag>(*form.PicKanban))
 {
-    plat::PictureBox *box = m_form.PicKanban;
-    connect(box, &plat::PictureBox::resized, this, &Signboard::PicKanban_Resize);
-    connect(box, &plat::PictureBox::doubleClicked, this, &Signboard::PicKanban_DblClick);
-    connect(box, &plat::PictureBox::mousePressed, this, &Signboard::PicKanban_MouseDown);
+    controls::PictureBox *box = m_form.PicKanban;
+    connect(box, &controls::PictureBox::resized, this, &Signboard::PicKanban_Resize);
+    connect(box, &controls::PictureBox::doubleClicked, this, &Signboard::PicKanban_DblClick);
+    connect(box, &controls::PictureBox::mousePressed, this, &Signboard::PicKanban_MouseDown);
 
     connect(m_form.MnuViewKanban, &QAction::triggered, this, [this](bool markNow) {
         runCheckItem(m_form.MnuViewKanban, markNow, &Signboard::MnuViewKanban_Click);
@@ -66,9 +66,9 @@ void Signboard::PicKanban_Resize()
                        waku[2]->twipsHeight()});
 }
 
-void Signboard::setPicture(const plat::Picture &picture)
+void Signboard::setPicture(const pictures::Picture &picture)
 {
-    plat::PictureBox *box = m_form.PicKanban;
+    controls::PictureBox *box = m_form.PicKanban;
     if (picture.isNull() || picture.image.isNull()) {
         box->setPicture(QImage());
         return;
@@ -87,7 +87,7 @@ void Signboard::MnuSetKanban_Click()
     const std::optional<QString> chosen = m_form.C_Dialog1.showOpen(&m_form);
     if (!chosen || chosen->isEmpty())
         return;
-    const plat::PictureResult loaded = plat::loadPicture(*chosen);
+    const pictures::PictureResult loaded = pictures::loadPicture(*chosen);
     if (!loaded.ok() || loaded.picture.isNull())
         return;
     setPicture(loaded.picture);
@@ -112,7 +112,7 @@ void Signboard::MnuViewKanban_Click()
 void Signboard::MnuViewWaku_Click()
 {
     const bool mark = m_form.MnuViewWaku->isChecked();
-    for (plat::ShapeControl *shape : m_form.shpK_Waku)
+    for (controls::ShapeControl *shape : m_form.shpK_Waku)
         shape->setVisible(!mark);
     PicKanban_DblClick();
     m_form.MnuViewWaku->setChecked(!mark);
@@ -128,7 +128,7 @@ void Signboard::PicKanban_MouseDown(Qt::MouseButton Button, QPointF pos)
 
 QString Signboard::loadPictureFromPath()
 {
-    const plat::PictureResult loaded = plat::loadPicture(kanbanPath);
+    const pictures::PictureResult loaded = pictures::loadPicture(kanbanPath);
     if (!loaded.ok())
         return loaded.error;
     setPicture(loaded.picture);

@@ -12,7 +12,7 @@ class Form1;
 class QAction;
 class SignboardDrag;
 
-namespace plat {
+namespace pictures {
 struct Picture;
 }
 
@@ -39,7 +39,7 @@ public:
 
     // Shows picture on the signboard at the picture's own extent; an empty
     // picture clears it and keeps the size.
-    void setPicture(const plat::Picture &picture);
+    void setPicture(const pictures::Picture &picture);
 
     // Whether a left-button drag is under way.
     bool isDragging() const;

@@ -1,13 +1,13 @@
 #include "signboard/signboard_drag.h"
 
-#include "platform/controls.h"
+#include "controls/controls.h"
 
 #include <QMouseEvent>
 
 #include <algorithm>
 #include <cmath>
 
-SignboardDrag::SignboardDrag(plat::PictureBox &box) : m_box(box)
+SignboardDrag::SignboardDrag(controls::PictureBox &box) : m_box(box)
 {
     m_box.installEventFilter(this);
 }
@@ -60,9 +60,9 @@ void SignboardDrag::follow(QPointF globalPointer)
     p.setX(std::clamp(p.x(), 0.0, double(std::max(0, coach->width() - 1))));
     p.setY(std::clamp(p.y(), 0.0, double(std::max(0, coach->height() - 1))));
     const QPointF topLeft = p - m_grab;
-    plat::TwipsRect r = m_box.twips();
-    r.left = float(std::lround(topLeft.x()) * plat::kTwipsPerPixel);
-    r.top = float(std::lround(topLeft.y()) * plat::kTwipsPerPixel);
+    controls::TwipsRect r = m_box.twips();
+    r.left = float(std::lround(topLeft.x()) * controls::kTwipsPerPixel);
+    r.top = float(std::lround(topLeft.y()) * controls::kTwipsPerPixel);
     if (r.left != m_box.twipsLeft() || r.top != m_box.twipsTop())
         m_box.setTwips(r);
 }

@@ -7,14 +7,14 @@
 #include <QPoint>
 #include <QPointF>
 
-namespace plat {
+namespace controls {
 class PictureBox;
 }
 
 class SignboardDrag : public QObject {
     Q_OBJECT
 public:
-    explicit SignboardDrag(plat::PictureBox &box);
+    explicit SignboardDrag(controls::PictureBox &box);
 
     // Starts a drag; grab is the pressed point inside the box, in pixels.
     void begin(QPointF grab);
@@ -27,7 +27,7 @@ protected:
 private:
     void follow(QPointF globalPointer);
 
-    plat::PictureBox &m_box;
+    controls::PictureBox &m_box;
     QPointF m_grab;
     bool m_active = false;
 };

@@ -6,7 +6,7 @@
 #include "doors/front_door.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
-#include "platform/controls.h"
+#include "controls/controls.h"
 #include "version/version_dialog.h"
 
 #include <QAbstractButton>

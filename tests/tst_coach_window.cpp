@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
-using plat::TwipsGeometry;
+using controls::TwipsGeometry;
 
 class TestCoachWindow : public QObject {
     Q_OBJECT

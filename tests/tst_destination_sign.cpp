@@ -4,7 +4,7 @@
 #include "app/main_window.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
-#include "platform/picture.h"
+#include "pictures/picture.h"
 #include "sign/destination_sign.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ struct Coach {
     DestinationSign &sign = form.sign();
 
     QScrollBar *speed(int index) { return form.panel().scllMakuSpeed[index]; }
-    plat::ImageControl *strip(int index) { return form.imgMaku1[index]; }
+    controls::ImageControl *strip(int index) { return form.imgMaku1[index]; }
 
     // Chooses path in the dialog of sign window index.
     void choose(int index, const std::optional<QString> &path)
@@ -274,7 +274,7 @@ void TestDestinationSign::cancelChangesNothing()
     coach.speed(0)->setValue(9);
     QTest::keyClick(coach.form.picWaku1[0], Qt::Key_Up);
     const QImage before = coach.strip(0)->picture();
-    const plat::TwipsRect place = coach.strip(0)->twips();
+    const controls::TwipsRect place = coach.strip(0)->twips();
 
     coach.choose(0, std::nullopt);
     coach.choose(0, QString()); // an empty answer is no choice either
@@ -299,7 +299,7 @@ void TestDestinationSign::failedLoadKeepsEverything_data()
 void TestDestinationSign::failedLoadKeepsEverything()
 {
     QFETCH(QString, path);
-    const QString description = plat::loadPicture(path).error;
+    const QString description = pictures::loadPicture(path).error;
     QVERIFY2(!description.isEmpty(), "the fixture must be rejected by the loader");
 
     Coach coach;
@@ -307,7 +307,7 @@ void TestDestinationSign::failedLoadKeepsEverything()
     coach.speed(0)->setValue(2);
     QTest::keyClick(coach.form.picWaku1[0], Qt::Key_Down);
     const QImage before = coach.strip(0)->picture();
-    const plat::TwipsRect place = coach.strip(0)->twips();
+    const controls::TwipsRect place = coach.strip(0)->twips();
 
     coach.choose(0, path);
 

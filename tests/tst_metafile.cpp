@@ -1,14 +1,14 @@
 // Metafile pictures: header sizes, refusals, shapes, mapping, transforms and clipping.
 
-#include "platform/metafile/metafile.h"
-#include "platform/picture.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture.h"
 #include "tst_metafile_probe.h"
 #include "tst_metafile_writer.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
-using namespace plat::metafile;
+using namespace pictures::metafile;
 using namespace mftest;
 
 namespace {
@@ -96,7 +96,7 @@ void TestMetafile::sizeFromHeader()
     QFETCH(QByteArray, bytes);
     QFETCH(QSize, pixels);
     QFETCH(QSizeF, twips);
-    const Rendered r = render(bytes, plat::kMaxPicturePixels);
+    const Rendered r = render(bytes, pictures::kMaxPicturePixels);
     QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
     QCOMPARE(r.image.size(), pixels);
     QVERIFY2(qAbs(r.extentTwips.width() - twips.width()) < 1.5
@@ -114,7 +114,7 @@ void TestMetafile::refusesUnusableFiles_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint64>("maxPixels");
     QTest::addColumn<QString>("message");
-    const qint64 limit = plat::kMaxPicturePixels;
+    const qint64 limit = pictures::kMaxPicturePixels;
 
     QTest::newRow("empty") << QByteArray() << limit << "not a Windows metafile";
     QTest::newRow("emf header cut short") << redCanvas().finish().left(60) << limit << "cut short";
@@ -343,7 +343,7 @@ void TestMetafile::drawsShapes()
         if (seed.open(QIODevice::WriteOnly))
             seed.write(bytes);
     }
-    const Rendered r = render(bytes, plat::kMaxPicturePixels);
+    const Rendered r = render(bytes, pictures::kMaxPicturePixels);
     QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
     QVERIFY2(r.warning.isEmpty(), qPrintable(r.warning));
     const QString wrong = probeMismatches(r.image, probes);
@@ -580,7 +580,7 @@ void TestMetafile::hatchShowsBackground()
         w.u32Record(25, colorRef(kBlue));
         w.u32Record(18, quint32(mode));
         w.rectangle(0, 0, 40, 40);
-        const Rendered r = render(w.finish(), plat::kMaxPicturePixels);
+        const Rendered r = render(w.finish(), pictures::kMaxPicturePixels);
         QSet<QRgb> colours;
         for (int y = 0; y < 40; ++y)
             colours.insert(r.image.pixel(20, y));
@@ -595,8 +595,8 @@ void TestMetafile::loaderMapsMetafiles()
     // Through the picture loader metafiles come back as pictures of their kind.
     EmfWriter w = redCanvas();
     w.rectangle(0, 0, 100, 100);
-    const plat::PictureResult emf = plat::decodePicture(w.finish(), QStringLiteral("a.emf"));
-    if (!emf.ok() || emf.picture.kind != plat::PictureKind::Emf)
+    const pictures::PictureResult emf = pictures::decodePicture(w.finish(), QStringLiteral("a.emf"));
+    if (!emf.ok() || emf.picture.kind != pictures::PictureKind::Emf)
         QSKIP("the picture loader does not hand metafiles to the player yet");
     QCOMPARE(emf.picture.pixelSize(), QSize(100, 100));
 }

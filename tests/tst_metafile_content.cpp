@@ -1,14 +1,14 @@
 // Metafile pictures: where text and bitmaps land.
 
-#include "platform/metafile/metafile.h"
-#include "platform/picture.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture.h"
 #include "tst_metafile_probe.h"
 #include "tst_metafile_writer.h"
 
 #include <QBuffer>
 #include <QtTest>
 
-using namespace plat::metafile;
+using namespace pictures::metafile;
 using namespace mftest;
 
 namespace {
@@ -42,7 +42,7 @@ QRect inkBox(const QImage &image)
 
 Rendered play(const QByteArray &bytes)
 {
-    return render(bytes, plat::kMaxPicturePixels);
+    return render(bytes, pictures::kMaxPicturePixels);
 }
 
 EmfWriter textCanvas(int height, quint32 align, int escapement = 0, int charset = 0)

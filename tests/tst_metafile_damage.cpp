@@ -3,8 +3,8 @@
 // Every case must finish with a readable outcome: either a refusal with a
 // message, or a picture that keeps whatever was drawn before the damage.
 
-#include "platform/metafile/metafile.h"
-#include "platform/picture.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture.h"
 #include "tst_metafile_probe.h"
 #include "tst_metafile_samples.h"
 #include "tst_metafile_writer.h"
@@ -16,7 +16,7 @@
 
 #include <limits>
 
-using namespace plat::metafile;
+using namespace pictures::metafile;
 using namespace mftest;
 
 namespace {
@@ -271,7 +271,7 @@ void TestMetafileDamage::survivesDamage()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, probes);
     QFETCH(bool, warns);
-    const Rendered r = render(bytes, plat::kMaxPicturePixels);
+    const Rendered r = render(bytes, pictures::kMaxPicturePixels);
     QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
     QCOMPARE(r.image.size(), QSize(100, 100));
     QVERIFY2(r.warning.isEmpty() != warns, qPrintable(r.warning));
@@ -301,7 +301,7 @@ void TestMetafileDamage::survivesMutations()
         }
         if (round % 10 == 0)
             bytes.truncate(random.bounded(bytes.size()));
-        const Rendered r = render(bytes, plat::kMaxPicturePixels);
+        const Rendered r = render(bytes, pictures::kMaxPicturePixels);
         if (r.error.isEmpty()) {
             QSize pixels;
             QSizeF twips;
@@ -346,11 +346,11 @@ void TestMetafileDamage::fixtures()
         QVERIFY(seed.open(QIODevice::WriteOnly));
         seed.write(generated);
     }
-    const plat::PictureResult loaded = plat::loadPicture(path);
+    const pictures::PictureResult loaded = pictures::loadPicture(path);
     QVERIFY2(loaded.ok(), qPrintable(loaded.error));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const Rendered r = render(file.readAll(), plat::kMaxPicturePixels);
+    const Rendered r = render(file.readAll(), pictures::kMaxPicturePixels);
     QVERIFY2(r.error.isEmpty() && r.warning.isEmpty(), qPrintable(r.error + r.warning));
     QCOMPARE(r.image.size(), size);
     const QString wrong = probeMismatches(r.image, probes);

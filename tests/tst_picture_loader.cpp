@@ -1,7 +1,7 @@
 // The picture loader against real files of every kind and variant we read,
 // and against broken ones: cut short, empty, lying about their size.
 
-#include "platform/picture.h"
+#include "pictures/picture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,7 +16,7 @@
 // the other members at their defaults, which is the point.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-using plat::PictureKind;
+using pictures::PictureKind;
 
 namespace {
 
@@ -293,7 +293,7 @@ void TestPictureLoader::bmpVariants()
     QFETCH(QByteArray, bytes);
     QFETCH(QList<QRgb>, expected);
 
-    const plat::PictureResult result = plat::decodePicture(bytes);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.picture.kind, PictureKind::Bmp);
     const QImage &image = result.picture.image;
@@ -359,7 +359,7 @@ void TestPictureLoader::otherKinds()
     QFETCH(QRgb, colour);
     QFETCH(int, tolerance);
 
-    const plat::PictureResult result = plat::decodePicture(bytes);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.picture.kind, kind);
     QCOMPARE(result.picture.pixelSize(), size);
@@ -456,7 +456,7 @@ void TestPictureLoader::refused()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
 
-    const plat::PictureResult result = plat::decodePicture(bytes);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
     QCOMPARE(result.error, message);
     QVERIFY(result.picture.isNull());
     QVERIFY(result.picture.image.isNull());
@@ -491,7 +491,7 @@ void TestPictureLoader::everyCutIsRefused()
     QFETCH(int, wholeFrom);
 
     for (int length = 0; length < bytes.size(); ++length) {
-        const plat::PictureResult result = plat::decodePicture(bytes.left(length));
+        const pictures::PictureResult result = pictures::decodePicture(bytes.left(length));
         if (length < wholeFrom)
             QVERIFY2(!result.ok() && result.picture.isNull(),
                      qPrintable(QStringLiteral("a cut at %1 bytes was accepted").arg(length)));
@@ -524,7 +524,7 @@ void TestPictureLoader::kindComesFromContentNotName()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    const plat::PictureResult result = plat::loadPicture(file.fileName());
+    const pictures::PictureResult result = pictures::loadPicture(file.fileName());
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.picture.kind, kind);
 }
@@ -544,14 +544,14 @@ void TestPictureLoader::tallStripLoads_data()
 void TestPictureLoader::tallStripLoads()
 {
     QFETCH(QByteArray, bytes);
-    const plat::PictureResult result = plat::decodePicture(bytes);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(result.picture.pixelSize(), QSize(50, 65535));
 }
 
 void TestPictureLoader::emptyPathGivesNoPicture()
 {
-    const plat::PictureResult result = plat::loadPicture(QString());
+    const pictures::PictureResult result = pictures::loadPicture(QString());
     QVERIFY(result.ok());
     QVERIFY(result.picture.isNull());
     QVERIFY(result.picture.image.isNull());
@@ -569,7 +569,7 @@ void TestPictureLoader::fileSystemFailuresUseItsOwnWords()
     QFETCH(QString, path);
     QFile file(path);
     QVERIFY(!file.open(QIODevice::ReadOnly));
-    const plat::PictureResult result = plat::loadPicture(path);
+    const pictures::PictureResult result = pictures::loadPicture(path);
     QVERIFY(!result.ok());
     QCOMPARE(result.error, file.errorString());
     QVERIFY(result.picture.isNull());
@@ -584,7 +584,7 @@ void TestPictureLoader::hugeFileIsNotRead()
     file.write(Bmp{}.bytes());
     QVERIFY(file.resize(qint64(8) << 30));
     file.close();
-    const plat::PictureResult result = plat::loadPicture(file.fileName());
+    const pictures::PictureResult result = pictures::loadPicture(file.fileName());
     QCOMPARE(result.error, QStringLiteral("the file is too large (8192 MB)"));
 }
 

@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
-#include "platform/controls.h"
+#include "controls/controls.h"
 #include "version/version_dialog.h"
 
 #include <QApplication>
@@ -141,11 +141,11 @@ void TestScaling::subjects()
         return Subject{&f, f.rect()};
     });
     QTest::newRow("front-door switch") << Setup([](Scene &s) {
-        plat::PictureToggle *sw = startedCoach(s).panel().Check1;
+        controls::PictureToggle *sw = startedCoach(s).panel().Check1;
         return Subject{sw, sw->pictureRect() & sw->rect()};
     });
     QTest::newRow("front-door switch, set and locked") << Setup([](Scene &s) {
-        plat::PictureToggle *sw = startedCoach(s).panel().Check1;
+        controls::PictureToggle *sw = startedCoach(s).panel().Check1;
         sw->blockSignals(true); // set without running the door
         sw->setChecked(true);
         sw->setEnabled(false);
@@ -206,7 +206,7 @@ void TestScaling::picturesWhole_data()
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QString>("picture");
     QTest::newRow("front-door switch") << Setup([](Scene &s) {
-        plat::PictureToggle *sw = startedCoach(s).panel().Check1;
+        controls::PictureToggle *sw = startedCoach(s).panel().Check1;
         return Subject{sw, sw->pictureRect()};
     }) << ":/pictures/switch_front.png";
     QTest::newRow("program icon") << Setup([](Scene &s) {

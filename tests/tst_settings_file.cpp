@@ -26,7 +26,7 @@
 #include <sys/resource.h>
 #endif
 
-using plat::TwipsRect;
+using controls::TwipsRect;
 
 namespace {
 

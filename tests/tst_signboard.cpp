@@ -3,7 +3,7 @@
 
 #include "app/main_window.h"
 #include "fake_platform.h"
-#include "platform/picture.h"
+#include "pictures/picture.h"
 #include "signboard/signboard.h"
 
 #include <QAction>
@@ -18,16 +18,16 @@
 
 #include <functional>
 
-using plat::TwipsRect;
+using controls::TwipsRect;
 
 Q_DECLARE_METATYPE(TwipsRect)
 
-namespace plat {
+namespace controls {
 char *toString(const TwipsRect &r)
 {
     return QTest::toString(QStringLiteral("%1, %2, %3 x %4").arg(r.left).arg(r.top).arg(r.width).arg(r.height));
 }
-} // namespace plat
+} // namespace controls
 
 namespace {
 
@@ -44,9 +44,9 @@ QString writePicture(const QTemporaryDir &dir, const QString &name, QSize size)
     return image.save(path) ? path : QString();
 }
 
-TwipsRect rectOf(const plat::TwipsGeometry *control) { return control->twips(); }
+TwipsRect rectOf(const controls::TwipsGeometry *control) { return control->twips(); }
 
-QPoint pixelsOf(const plat::PictureBox *box) { return box->twips().toPixels().topLeft(); }
+QPoint pixelsOf(const controls::PictureBox *box) { return box->twips().toPixels().topLeft(); }
 
 } // namespace
 
@@ -200,8 +200,8 @@ void TestSignboard::metafileTakesItsOwnExtent()
 {
     FakePlatform fp;
     Form1 form(fp.platform);
-    plat::Picture metafile;
-    metafile.kind = plat::PictureKind::Emf;
+    pictures::Picture metafile;
+    metafile.kind = pictures::PictureKind::Emf;
     metafile.image = QImage(20, 10, QImage::Format_ARGB32);
     metafile.extentTwips = QSizeF(2000, 1234);
     form.signboard().setPicture(metafile);

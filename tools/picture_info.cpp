@@ -2,7 +2,7 @@
 // Loads FILE with the program's own picture loader and prints its kind and
 // size in pixels, or why it could not be loaded. Exit status 0 or 1.
 
-#include "platform/picture.h"
+#include "pictures/picture.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -41,13 +41,13 @@ int main(int argc, char *argv[])
         return usage(err);
 
     const QString path = args.first();
-    const plat::PictureResult result = plat::loadPicture(path);
+    const pictures::PictureResult result = pictures::loadPicture(path);
     if (!result.ok()) {
         err << path << ": " << result.error << '\n';
         return 1;
     }
-    const plat::Picture &picture = result.picture;
-    out << plat::pictureKindName(picture.kind) << ' ' << picture.pixelSize().width() << ' '
+    const pictures::Picture &picture = result.picture;
+    out << pictures::pictureKindName(picture.kind) << ' ' << picture.pixelSize().width() << ' '
         << picture.pixelSize().height() << '\n';
     out.flush();
 

@@ -1,8 +1,8 @@
 #include "version/version_dialog.h"
 
-#include "platform/controls.h"
-#include "platform/fonts.h"
-#include "platform/twips.h"
+#include "controls/controls.h"
+#include "controls/fonts.h"
+#include "controls/twips.h"
 #include "version/maker_link.h"
 
 #include <QCursor>
@@ -12,9 +12,9 @@
 #include <QPixmap>
 #include <QPushButton>
 
-using plat::colorFromBgr;
-using plat::placeInTwips;
-using plat::TwipsRect;
+using controls::colorFromBgr;
+using controls::placeInTwips;
+using controls::TwipsRect;
 
 namespace {
 
@@ -54,7 +54,7 @@ frmShowVersion::frmShowVersion(plat::Platform &platform)
     setPalette(pal);
     setAutoFillBackground(true);
     // The labels without a font of their own use the dialog's.
-    setFont(plat::pGothicFont(9));
+    setFont(controls::pGothicFont(9));
     buildControls();
     Form_Load();
 }
@@ -67,19 +67,19 @@ void frmShowVersion::buildControls()
 
     // Drawn by the program itself, not by a label: a label smooths its
     // picture at display scales above 1.
-    Image1 = new plat::ImageControl(this, QStringLiteral("Image1"), {285, 165, 480, 480}, false);
+    Image1 = new controls::ImageControl(this, QStringLiteral("Image1"), {285, 165, 480, 480}, false);
     Image1->setPicture(QImage(QStringLiteral(":/pictures/icon.png")));
     Image1->setAccessibleName(QStringLiteral("トトラのアイコン"));
 
     Label1[0] = makeLabel(this, QStringLiteral("Label1_0"), QStringLiteral("トトラ"),
                           {900, 240, 3840, 330});
     setColours(Label1[0], kDarkGrey, kYellow);
-    Label1[0]->setFont(plat::pGothicFont(14.25, true));
+    Label1[0]->setFont(controls::pGothicFont(14.25, true));
 
     Label1[1] = makeLabel(this, QStringLiteral("Label1_1"), kModelNumberPrefix,
                           {165, 720, 4605, 270});
     setColours(Label1[1], kDarkGrey, kYellow);
-    Label1[1]->setFont(plat::pGothicFont(9.75, true));
+    Label1[1]->setFont(controls::pGothicFont(9.75, true));
 
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Varsion　1.0.0"),
                        {165, 1035, 3225, 225});
@@ -108,7 +108,7 @@ void frmShowVersion::buildControls()
     Label5 = makeLabel(this, QStringLiteral("Label5"),
                        QStringLiteral("ここをクリックするとクオベルHPが開きます。"),
                        {240, 2985, 3315, 225});
-    QFont linkFont = plat::pGothicFont(9, false);
+    QFont linkFont = controls::pGothicFont(9, false);
     linkFont.setUnderline(true);
     Label5->setFont(linkFont);
     QPalette linkPal = Label5->palette();

@@ -10,7 +10,7 @@
 
 class QLabel;
 class QPushButton;
-namespace plat {
+namespace controls {
 class ImageControl;
 }
 
@@ -27,7 +27,7 @@ public:
     // The home page link.
     void Label5_Click();
 
-    plat::ImageControl *Image1;
+    controls::ImageControl *Image1;
     std::array<QLabel *, 2> Label1;
     QLabel *Label2;
     std::array<QLabel *, 3> Label3;

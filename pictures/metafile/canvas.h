@@ -1,0 +1,142 @@
+#pragma once
+// The device that both record players draw on: the device-context state,
+// the mapping from logical units to the output picture, the path bracket
+// and clipping, over one QPainter.
+
+#include "pictures/metafile/dc_state.h"
+#include "pictures/metafile/header.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <memory>
+
+namespace pictures::metafile {
+
+enum class Mapping {
+    Emf, // window/viewport/world, then the reference device onto the picture
+    Wmf, // the window lands on the picture; the destination owns the viewport
+};
+
+enum class ArcKind { Arc, ArcTo, Chord, Pie };
+
+struct TextRun {
+    QPointF reference; // logical
+    QString text;
+    QList<double> dx;  // logical advances, one per UTF-16 unit; empty for none
+    quint32 options = 0;
+    QRectF rect;       // logical; used with the opaque and clipped options
+};
+
+class Canvas {
+public:
+    Canvas(QImage *target, Mapping mapping, const PictureFrame &frame);
+    ~Canvas();
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+
+    DcState &state() { return m_state; }
+    // Call after changing the mapping fields of state().
+    void mappingChanged() { m_transformDirty = true; }
+    // Call after changing the clip fields of state().
+    void clipChanged() { m_clipDirty = true; }
+
+    void saveDc();
+    void restoreDc(int which);
+
+    // Logical units to output pixels; false when the mapping is degenerate,
+    // and then drawing records are skipped.
+    bool transformUsable();
+    const QTransform &transform();
+    // Reference-device pixels (where EMF regions live) to output pixels.
+    const QTransform &deviceToOutput() const { return m_base; }
+    QSize outputSize() const { return m_target->size(); }
+
+    // Shapes, in logical units.
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void polyline(const QPolygonF &points);
+    void polylineTo(const QPolygonF &points);
+    void polyBezier(const QPolygonF &points);
+    void polyBezierTo(const QPolygonF &points);
+    void polygon(const QPolygonF &points);
+    void polyPolygon(const QList<QPolygonF> &polygons);
+    void polyPolyline(const QList<QPolygonF> &lines);
+    void polyDraw(const QPolygonF &points, const QByteArray &types);
+    void rectangle(const QRectF &box);
+    void roundRect(const QRectF &box, QSizeF corner);
+    void ellipse(const QRectF &box);
+    void arc(const QRectF &box, QPointF start, QPointF end, ArcKind kind);
+    void angleArc(QPointF center, double radius, double startDegrees, double sweepDegrees);
+    void setPixel(QPointF p, const QColor &color);
+
+    // The path bracket.
+    void beginPath();
+    void endPath();
+    void closeFigure();
+    void abortPath();
+    void fillPath();
+    void strokePath();
+    void strokeAndFillPath();
+    void widenPath();
+    void selectClipPath(int mode);
+
+    // Clipping. Regions are in output pixels.
+    void intersectClipRect(const QRectF &logical);
+    void excludeClipRect(const QRectF &logical);
+    void offsetClip(QPointF logical);
+    void selectClipRegion(const QRegion *region, int mode);
+    void setMetaRegion();
+    QRegion regionFromDevice(const Region &region) const;
+    QRegion regionFromLogical(const Region &region);
+    void fillRegion(const QRegion &region, const Brush &brush);
+    void frameRegion(const QRegion &region, const Brush &brush, QSizeF logicalSize);
+    void invertRegion(const QRegion &region);
+
+    void textOut(const TextRun &run);
+
+    // Bitmaps; dest and source rectangles may have negative sizes (mirroring).
+    void blit(const QRectF &dest, const QImage &image, const QRectF &source, quint32 rop);
+    void patBlt(const QRectF &dest, quint32 rop);
+    void alphaBlend(const QRectF &dest, const QImage &image, const QRectF &source, int opacity);
+    void gradientRect(const QRectF &box, const QColor &from, const QColor &to, bool vertical);
+    void gradientTriangle(const QPolygonF &triangle, const QColor colors[3]);
+
+    static constexpr int kMaxSavedStates = 1024;
+
+private:
+    void drawShape(const QPainterPath &logical, bool fill, bool stroke);
+    void strokeOpen(const QPainterPath &logical) { drawShape(logical, false, true); }
+    void continueFigure(const QPainterPath &logicalTail, QPointF newCurrent);
+    bool prepare();
+    void applyClip();
+    QPen currentPen();
+    QBrush brushFor(const Brush &brush);
+    bool applyRop2(QPen *pen, QBrush *brush);
+    QRegion regionFromOutputPath(const QPainterPath &path) const;
+    void combineClip(const QRegion &region, int mode);
+    void fillOutputPath(const QPainterPath &outputPath, const QBrush &brush);
+    QPainterPath arcPath(const QRectF &box, QPointF start, QPointF end, ArcKind kind,
+                         QPointF *arcStart, QPointF *arcEnd) const;
+
+    QImage *m_target;
+    std::unique_ptr<QPainter> m_painter;
+    Mapping m_mapping;
+    PictureFrame m_frame;
+    QTransform m_base;
+    QTransform m_full;
+    bool m_fullUsable = false;
+    bool m_transformDirty = true;
+    bool m_clipDirty = true;
+
+    DcState m_state;
+    QList<DcState> m_saved;
+
+    bool m_inPath = false;
+    bool m_figureOpen = false;
+    QPainterPath m_path; // output pixels
+};
+
+} // namespace pictures::metafile

@@ -1,0 +1,49 @@
+#pragma once
+// A picture loaded from a user's file, as the windows show it.
+
+#include <QImage>
+#include <QSizeF>
+#include <QString>
+
+namespace pictures {
+
+enum class PictureKind { None, Bmp, Jpeg, Gif, Png, Wmf, Emf };
+
+struct Picture {
+    PictureKind kind = PictureKind::None;
+    // Rendered at its own size in pixels (96 dpi). Null for PictureKind::None.
+    QImage image;
+    // The picture's own extent in twips: pixels x 15 for bitmaps, the
+    // metafile's stored extent for metafiles.
+    QSizeF extentTwips;
+
+    bool isNull() const { return kind == PictureKind::None; }
+    QSize pixelSize() const { return image.size(); }
+};
+
+// Outcome of loading a file: a picture, or a readable description of why not.
+struct PictureResult {
+    Picture picture;
+    QString error; // empty on success
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Upper bound on the decoded pixels of one picture (a 50 x 65,535 strip fits
+// easily; a decompression bomb does not).
+inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
+
+// Loads the picture at path. An empty path gives an empty picture (success).
+// The kind comes from the content, never from the file name. A failure's
+// error is a short English phrase ("not a picture of a supported kind",
+// "the file is truncated", "the picture is too large (W x H pixels)", ...)
+// or the file system's own words; it carries no picture.
+// Pixels come as RGB32, or ARGB32_Premultiplied where the picture has
+// transparent parts (GIF transparency, BMP alpha, unpainted RLE pixels).
+PictureResult loadPicture(const QString &path);
+// Loads a picture from bytes already read; name is not used in messages.
+PictureResult decodePicture(const QByteArray &bytes, const QString &name = {});
+
+QString pictureKindName(PictureKind kind);
+
+} // namespace pictures

@@ -1,0 +1,218 @@
+#include "pictures/picture.h"
+
+#include "pictures/bmp_decoder.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture_check.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QRegion>
+
+#include <algorithm>
+
+namespace pictures {
+
+namespace {
+
+// The largest legitimate file is a 32-bit BMP at the pixel limit; anything
+// much bigger is not read into memory at all.
+constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + 64 * 1024 * 1024;
+
+QString unsupportedMessage() { return QStringLiteral("not a picture of a supported kind"); }
+
+QString tooLargeMessage(QSize size)
+{
+    return QStringLiteral("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+}
+
+QString faultMessage(PictureFault fault, QSize size)
+{
+    switch (fault) {
+    case PictureFault::None: break;
+    case PictureFault::Unsupported: return unsupportedMessage();
+    case PictureFault::Truncated: return QStringLiteral("the file is truncated");
+    case PictureFault::Damaged: return QStringLiteral("the picture is damaged");
+    case PictureFault::TooLarge: return tooLargeMessage(size);
+    }
+    return {};
+}
+
+bool exceedsLimit(QSize size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels;
+}
+
+// Pixels that are cheap to draw: RGB32 when opaque, premultiplied otherwise.
+QImage drawable(QImage image)
+{
+    if (image.hasAlphaChannel())
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    else
+        image.convertTo(QImage::Format_RGB32);
+    return image;
+}
+
+PictureResult success(PictureKind kind, QImage image, QSizeF extentTwips = {})
+{
+    PictureResult r;
+    r.picture.kind = kind;
+    if (extentTwips.isEmpty())
+        extentTwips = QSizeF(image.width() * 15.0, image.height() * 15.0);
+    r.picture.image = drawable(std::move(image));
+    r.picture.extentTwips = extentTwips;
+    return r;
+}
+
+PictureResult failure(QString message)
+{
+    PictureResult r;
+    r.error = std::move(message);
+    return r;
+}
+
+// Qt paints the screen outside a GIF's first frame in the file's background
+// colour; we leave it clear, like transparent pixels, so that the window's
+// own back colour shows there.
+void clearOutsideFrame(QImage &image, QRect frame)
+{
+    const QRect screen = image.rect();
+    if (frame.contains(screen))
+        return;
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    const QRegion outside = QRegion(screen).subtracted(QRegion(frame));
+    for (const QRect &r : outside) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)) + r.left(), r.width(), QRgb(0));
+    }
+}
+
+// JPEG, GIF and PNG pixels come from Qt's readers, once our own check has
+// found the file whole and the picture within the limit.
+PictureResult decodeWithQt(const QByteArray &bytes, RasterKind kind)
+{
+    PictureProbe probe;
+    QByteArray format;
+    PictureKind pictureKind = PictureKind::None;
+    switch (kind) {
+    case RasterKind::Jpeg:
+        probe = checkJpeg(bytes), format = "jpeg", pictureKind = PictureKind::Jpeg;
+        break;
+    case RasterKind::Gif:
+        probe = checkGif(bytes), format = "gif", pictureKind = PictureKind::Gif;
+        break;
+    case RasterKind::Png:
+        probe = checkPng(bytes), format = "png", pictureKind = PictureKind::Png;
+        break;
+    case RasterKind::Bmp:
+    case RasterKind::None:
+        return failure(unsupportedMessage());
+    }
+    if (exceedsLimit(probe.size))
+        return failure(tooLargeMessage(probe.size));
+    if (probe.fault != PictureFault::None)
+        return failure(faultMessage(probe.fault, probe.size));
+
+    // Qt's own cap on one image would refuse pictures within ours.
+    const int neededMegabytes = int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1;
+    if (QImageReader::allocationLimit() < neededMegabytes)
+        QImageReader::setAllocationLimit(neededMegabytes);
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false); // the stored size, whatever EXIF says
+    if (exceedsLimit(reader.size()))
+        return failure(tooLargeMessage(reader.size()));
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            return failure(unsupportedMessage());
+        return failure(faultMessage(PictureFault::Damaged, {}));
+    }
+    if (kind == RasterKind::Gif)
+        clearOutsideFrame(image, probe.firstFrame);
+    return success(pictureKind, std::move(image));
+}
+
+PictureResult decodeMetafile(const QByteArray &bytes, metafile::Format format)
+{
+    metafile::Rendered rendered = metafile::render(bytes, kMaxPicturePixels);
+    if (!rendered.error.isEmpty())
+        return failure(rendered.error);
+    if (rendered.image.isNull())
+        return failure(faultMessage(PictureFault::Damaged, {}));
+    const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
+    return success(kind, std::move(rendered.image), rendered.extentTwips);
+}
+
+} // namespace
+
+QString pictureKindName(PictureKind kind)
+{
+    switch (kind) {
+    case PictureKind::None: return QStringLiteral("none");
+    case PictureKind::Bmp: return QStringLiteral("BMP");
+    case PictureKind::Jpeg: return QStringLiteral("JPEG");
+    case PictureKind::Gif: return QStringLiteral("GIF");
+    case PictureKind::Png: return QStringLiteral("PNG");
+    case PictureKind::Wmf: return QStringLiteral("WMF");
+    case PictureKind::Emf: return QStringLiteral("EMF");
+    }
+    return {};
+}
+
+PictureResult decodePicture(const QByteArray &bytes, const QString &name)
+{
+    Q_UNUSED(name); // messages name no file: the caller knows which it asked for
+    if (bytes.isEmpty())
+        return failure(QStringLiteral("the file is empty"));
+
+    const RasterKind raster = sniffRaster(bytes);
+    if (raster == RasterKind::Bmp) {
+        bmp::Decoded decoded = bmp::decode(bytes, kMaxPicturePixels);
+        if (exceedsLimit(decoded.size))
+            return failure(tooLargeMessage(decoded.size));
+        if (decoded.fault != PictureFault::None)
+            return failure(faultMessage(decoded.fault, decoded.size));
+        return success(PictureKind::Bmp, std::move(decoded.image));
+    }
+    if (raster != RasterKind::None)
+        return decodeWithQt(bytes, raster);
+
+    const metafile::Format format = metafile::detect(bytes);
+    if (format != metafile::Format::None)
+        return decodeMetafile(bytes, format);
+    return failure(unsupportedMessage());
+}
+
+PictureResult loadPicture(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(file.errorString());
+    if (file.size() > kMaxPictureFileBytes)
+        return failure(QStringLiteral("the file is too large (%1 MB)").arg(file.size() / (1024 * 1024)));
+
+    QByteArray bytes;
+    if (!file.isSequential()) {
+        bytes = file.readAll();
+    } else {
+        // A device with no size (a pipe, /dev/zero) is read in pieces so
+        // that it cannot take more memory than the largest picture.
+        QByteArray piece;
+        while (!(piece = file.read(1024 * 1024)).isEmpty()) {
+            bytes += piece;
+            if (bytes.size() > kMaxPictureFileBytes)
+                return failure(QStringLiteral("the file is too large"));
+        }
+    }
+    if (file.error() != QFileDevice::NoError)
+        return failure(file.errorString());
+    return decodePicture(bytes, path);
+}
+
+} // namespace pictures
