@@ -6,6 +6,7 @@
 #include "app/common_dialog.h"
 #include "controls/controls.h"
 #include "platform/platform.h"
+#include "settings/settings_record.h"
 
 #include <QWidget>
 
@@ -18,6 +19,9 @@ class DestinationSign;
 class frmSet;
 class frmShowVersion;
 class Signboard;
+namespace plat {
+class EndRequests;
+}
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -41,6 +45,13 @@ public:
     // Settings file.
     void LoadIni();
     void SaveIni();
+
+    // The end of the desktop session or a termination signal: saves the
+    // settings as closing the window does (without a message box) and ends
+    // the program; before the settings file has been applied, ends it
+    // without saving.
+    void followEndRequests(plat::EndRequests &requests);
+    void endOfSession();
 
     // The control panel, created hidden on first use.
     frmSet &panel();
@@ -101,6 +112,11 @@ private:
     void buildControls();
     void buildMenu();
     void applyDoorOutline();
+    // Empty, or why a value was refused (see form1_settings.cpp).
+    QString applySettings(const SettingsRecord &record);
+    void applyDefaultSettings();
+    SettingsRecord gatherSettings();
+    void saveSettings(bool tellUser);
 
     plat::Platform &m_platform;
     QImage m_coach;
@@ -111,4 +127,8 @@ private:
     bool m_panelFollowsFrame = false;
     QPoint m_panelPlacedAt;
     int m_frameChecks = 0;
+    // The file as start-up read it: places unchanged since are written back as read.
+    SettingsReadResult m_settingsRead;
+    bool m_settingsApplied = false;
+    plat::EndRequests *m_endRequests = nullptr;
 };
