@@ -1,7 +1,7 @@
 // Form1's settings file.
 
 #include "app/main_window.h"
-#include "settings/settings_file.h"
+#include "app/settings_file.h"
 
 void Form1::LoadIni() { loadSettingsInto(*this); }
 

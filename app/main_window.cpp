@@ -198,7 +198,7 @@ std::optional<QString> Form1::choosePictureFile() { return C_Dialog1.showOpen(th
 
 void Form1::showPictureError(const QString &text)
 {
-    m_platform.alerts->show(this, QMessageBox::Warning, QStringLiteral("トトラ"), text);
+    m_platform.alerts->show(this, plat::AlertIcon::Warning, QStringLiteral("トトラ"), text);
 }
 
 int Form1::signStep(int index) { return panel().scllMakuSpeed[index]->value(); }

@@ -517,7 +517,7 @@ void TestSettingsFile::unwritable()
     // One message naming the file and why, then the usual end.
     QCOMPARE(fp.alerts.calls.size(), 1);
     const FakeAlerts::Call &alert = fp.alerts.calls.first();
-    QCOMPARE(alert.icon, QMessageBox::Warning);
+    QCOMPARE(alert.icon, plat::AlertIcon::Warning);
     QVERIFY2(alert.text.contains(QDir::toNativeSeparators(target)), qPrintable(alert.text));
     QVERIFY2(!alert.text.section('\n', 1).trimmed().isEmpty(), qPrintable(alert.text));
     QCOMPARE(fp.process.exits, QList<int>({0}));
@@ -564,7 +564,7 @@ void TestSettingsFile::unstorablePathIsReported()
     QCOMPARE(fields[4], QByteArray("\"\""));
     QCOMPARE(fp.alerts.calls.size(), 1);
     const FakeAlerts::Call &alert = fp.alerts.calls.first();
-    QCOMPARE(alert.icon, QMessageBox::Information);
+    QCOMPARE(alert.icon, plat::AlertIcon::Information);
     QVERIFY2(alert.text.contains(QDir::toNativeSeparators(iniBeside(fp))), qPrintable(alert.text));
     QVERIFY2(alert.text.contains("field 5"), qPrintable(alert.text));
     QCOMPARE(fp.process.exits, QList<int>({0}));

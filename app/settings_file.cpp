@@ -1,4 +1,4 @@
-#include "settings/settings_file.h"
+#include "app/settings_file.h"
 
 #include "app/main_window.h"
 #include "panel/control_panel.h"
@@ -204,14 +204,14 @@ void saveSettingsFrom(Form1 &form)
                        file.flush() && file.commit();
     if (!saved)
         form.platform().alerts->show(
-            &form, QMessageBox::Warning, QStringLiteral("トトラ"),
+            &form, plat::AlertIcon::Warning, QStringLiteral("トトラ"),
             QStringLiteral("設定ファイル %1 に保存できませんでした。\n%2")
                 .arg(QDir::toNativeSeparators(path), file.errorString()));
     else if (!record.warning.isEmpty())
         // A picture path the line cannot hold is saved empty; say so, or the
         // picture is simply missing at the next start.
         form.platform().alerts->show(
-            &form, QMessageBox::Information, QStringLiteral("トトラ"),
+            &form, plat::AlertIcon::Information, QStringLiteral("トトラ"),
             QStringLiteral("設定ファイル %1 に保存できなかった設定があります。\n%2")
                 .arg(QDir::toNativeSeparators(path), record.warning));
 }
