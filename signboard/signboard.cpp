@@ -44,23 +44,19 @@ void Signboard::runCheckItem(QAction *item, bool markNow, void (Signboard::*hand
     (this->*handler)();
 }
 
-void Signboard::PicKanban_DblClick()
-{
-    const TwipsRect k = m_parts.PicKanban->twips();
-    auto &waku = m_parts.shpK_Waku;
-    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(),
-                       k.height + kPostOverhang});
-    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(), k.height + kPostOverhang});
-    waku[2]->setTwips({k.left - kPostWidth, k.top + k.height, k.width + 2 * kPostWidth,
-                       waku[2]->twipsHeight()});
-}
+void Signboard::PicKanban_DblClick() { fitFrame(true); }
 
-void Signboard::PicKanban_Resize()
+void Signboard::PicKanban_Resize() { fitFrame(false); }
+
+void Signboard::fitFrame(bool postHeights)
 {
     const TwipsRect k = m_parts.PicKanban->twips();
     auto &waku = m_parts.shpK_Waku;
-    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(), waku[0]->twipsHeight()});
-    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(), waku[1]->twipsHeight()});
+    const float postHeight = k.height + kPostOverhang;
+    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(),
+                       postHeights ? postHeight : waku[0]->twipsHeight()});
+    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(),
+                       postHeights ? postHeight : waku[1]->twipsHeight()});
     waku[2]->setTwips({k.left - kPostWidth, k.top + k.height, k.width + 2 * kPostWidth,
                        waku[2]->twipsHeight()});
 }

@@ -60,6 +60,9 @@ public:
     bool isDragging() const;
 
 private:
+    // Places the posts beside the signboard and the bar under it; the full
+    // fit also stretches the posts to the signboard's height.
+    void fitFrame(bool postHeights);
     // The menu's check items toggle their own mark before they report; the
     // handlers decide from the mark as it was, so that is put back first.
     void runCheckItem(QAction *item, bool markNow, void (Signboard::*handler)());
