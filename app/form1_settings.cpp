@@ -240,13 +240,13 @@ void Form1::saveSettings(bool tellUser)
     if (!tellUser)
         return;
     if (!written.saved)
-        m_platform.alerts->show(this, QMessageBox::Warning, QStringLiteral("トトラ"),
+        m_platform.alerts->show(this, plat::AlertIcon::Warning, QStringLiteral("トトラ"),
                                 QStringLiteral("設定を保存できませんでした。\n%1")
                                     .arg(QDir::toNativeSeparators(path)));
     else if (!written.leftOut.isEmpty())
         // A picture path the line cannot hold is saved empty; say so, or the
         // picture is simply missing at the next start.
-        m_platform.alerts->show(this, QMessageBox::Information, QStringLiteral("トトラ"),
+        m_platform.alerts->show(this, plat::AlertIcon::Information, QStringLiteral("トトラ"),
                                 QStringLiteral("保存できない画像の場所がありました。次の起動では、"
                                                "その画像は表示されません。"));
 }

@@ -40,8 +40,11 @@ Form1::Form1(plat::Platform &platform)
     setAttribute(Qt::WA_OpaquePaintEvent);
     buildControls();
     buildMenu();
-    m_sign = std::make_unique<DestinationSign>(*this);
-    m_signboard = std::make_unique<Signboard>(*this);
+    m_sign = std::make_unique<DestinationSign>(picWaku1, imgMaku1, *this);
+    m_signboard = std::make_unique<Signboard>(
+        SignboardParts{PicKanban, shpK_Waku, MnuViewKanban, MnuViewWaku, MnuSetKanban,
+                       MnuKanbanReset},
+        *this);
 }
 
 Form1::~Form1() = default;
@@ -190,6 +193,17 @@ void Form1::Form_MouseDown(Qt::MouseButton Button)
     if (Button == Qt::RightButton)
         MnuTempMenu1->exec(QCursor::pos());
 }
+
+std::optional<QString> Form1::choosePictureFile() { return C_Dialog1.showOpen(this); }
+
+void Form1::showPictureError(const QString &text)
+{
+    m_platform.alerts->show(this, plat::AlertIcon::Warning, QStringLiteral("トトラ"), text);
+}
+
+int Form1::signStep(int index) { return panel().scllMakuSpeed[index]->value(); }
+
+void Form1::showSignboardMenu() { MnuTempMenu1->exec(QCursor::pos()); }
 
 void Form1::Picture1_Click() { Picture1->setFocus(Qt::MouseFocusReason); }
 

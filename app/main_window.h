@@ -5,8 +5,11 @@
 
 #include "app/common_dialog.h"
 #include "controls/controls.h"
+#include "panel/panel_host.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
+#include "sign/sign_host.h"
+#include "signboard/signboard_host.h"
 
 #include <QWidget>
 
@@ -23,7 +26,7 @@ namespace plat {
 class EndRequests;
 }
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public PanelHost, public SignHost, public SignboardHost {
     Q_OBJECT
 public:
     explicit Form1(plat::Platform &platform);
@@ -36,11 +39,11 @@ public:
     void Form_Unload();
 
     // Public operations called by the control panel.
-    void Check1_Click();
-    void Check2_Click();
-    void HScroll1_Change();
-    void HScroll2_Change();
-    void MnuHelpVer_Click();
+    void Check1_Click() override;
+    void Check2_Click() override;
+    void HScroll1_Change() override;
+    void HScroll2_Change() override;
+    void MnuHelpVer_Click() override;
 
     // Settings file.
     void LoadIni();
@@ -101,6 +104,12 @@ public:
     // Coach mouse input.
     void Form_MouseDown(Qt::MouseButton Button);
     void Picture1_Click();
+
+    // What the sign and the signboard ask of the window.
+    std::optional<QString> choosePictureFile() override;
+    void showPictureError(const QString &text) override;
+    int signStep(int index) override;
+    void showSignboardMenu() override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

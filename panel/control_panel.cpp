@@ -1,9 +1,9 @@
 #include "panel/control_panel.h"
 
-#include "app/main_window.h"
 #include "controls/controls.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
+#include "panel/panel_host.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -111,7 +111,8 @@ controls::PictureToggle *makePictureToggle(QWidget *parent, const QString &name,
 
 } // namespace
 
-frmSet::frmSet(Form1 &form) : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), m_form(form)
+frmSet::frmSet(PanelHost &host)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), m_host(host)
 {
     setObjectName(QStringLiteral("frmSet"));
     setWindowTitle(QStringLiteral("設定パネル"));
@@ -252,7 +253,7 @@ void frmSet::Check1_Click()
     const bool hadFocus = focusWidget() == Check1;
     Check1->setEnabled(false);
     QWidget *const focusDuringRun = focusWidget();
-    m_form.Check1_Click();
+    m_host.Check1_Click();
     Check1->setEnabled(true);
     if (hadFocus && focusWidget() == focusDuringRun)
         Check1->setFocus(Qt::OtherFocusReason);
@@ -261,16 +262,16 @@ void frmSet::Check1_Click()
 void frmSet::Check2_Click()
 {
     Frame2->setEnabled(check2Value() != 1);
-    m_form.Check2_Click();
+    m_host.Check2_Click();
 }
 
-void frmSet::HScroll1_Change() { m_form.HScroll1_Change(); }
+void frmSet::HScroll1_Change() { m_host.HScroll1_Change(); }
 
-void frmSet::HScroll2_Change() { m_form.HScroll2_Change(); }
+void frmSet::HScroll2_Change() { m_host.HScroll2_Change(); }
 
 void frmSet::scllMakuSpeed_Change(int Index)
 {
     lblMakuSpeed[Index]->setText(QString::number(scllMakuSpeed[Index]->value()));
 }
 
-void frmSet::Command3_Click() { m_form.MnuHelpVer_Click(); }
+void frmSet::Command3_Click() { m_host.MnuHelpVer_Click(); }

@@ -6,7 +6,7 @@
 
 #include <array>
 
-class Form1;
+class PanelHost;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -20,7 +20,7 @@ class PictureToggle;
 class frmSet : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSet(Form1 &form);
+    explicit frmSet(PanelHost &host);
 
     // Controls, named as on the panel; element numbers index the arrays.
     QFrame *FrameA;
@@ -60,5 +60,5 @@ private:
     void buildControls();
     void wireHandlers();
 
-    Form1 &m_form;
+    PanelHost &m_host;
 };

@@ -4,7 +4,6 @@
 // hand in recording fakes instead.
 
 #include <QByteArray>
-#include <QMessageBox>
 #include <QString>
 #include <optional>
 
@@ -30,11 +29,13 @@ public:
                                             const QString &initialPath) = 0;
 };
 
+enum class AlertIcon { Information, Warning, Critical };
+
 // Modal message boxes with a single OK button.
 class Alerts {
 public:
     virtual ~Alerts() = default;
-    virtual void show(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+    virtual void show(QWidget *parent, AlertIcon icon, const QString &title,
                       const QString &text) = 0;
 };
 

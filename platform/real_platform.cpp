@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
@@ -33,10 +34,13 @@ public:
 
 class RealAlerts final : public Alerts {
 public:
-    void show(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+    void show(QWidget *parent, AlertIcon icon, const QString &title,
               const QString &text) override
     {
-        QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+        const QMessageBox::Icon shown = icon == AlertIcon::Critical  ? QMessageBox::Critical
+                                        : icon == AlertIcon::Warning ? QMessageBox::Warning
+                                                                     : QMessageBox::Information;
+        QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
         box.exec();
     }
 };

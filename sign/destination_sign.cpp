@@ -1,11 +1,10 @@
 #include "sign/destination_sign.h"
 
-#include "app/main_window.h"
-#include "panel/control_panel.h"
+#include "controls/controls.h"
 #include "pictures/picture.h"
+#include "sign/sign_host.h"
 
 #include <QDir>
-#include <QScrollBar>
 
 #include <algorithm>
 #include <limits>
@@ -29,7 +28,10 @@ qint32 rolledTop(qint32 top, int step)
                                      std::numeric_limits<qint32>::max()));
 }
 
-DestinationSign::DestinationSign(Form1 &form) : m_form(form)
+DestinationSign::DestinationSign(const std::array<controls::PictureBox *, 2> &windows,
+                                 const std::array<controls::ImageControl *, 2> &strips,
+                                 SignHost &host)
+    : m_windows(windows), m_strips(strips), m_host(host)
 {
     wire(0);
     wire(1);
@@ -37,8 +39,8 @@ DestinationSign::DestinationSign(Form1 &form) : m_form(form)
 
 void DestinationSign::wire(int index)
 {
-    controls::PictureBox *window = m_form.picWaku1[index];
-    controls::ImageControl *strip = m_form.imgMaku1[index];
+    controls::PictureBox *window = m_windows[index];
+    controls::ImageControl *strip = m_strips[index];
     connect(window, &controls::PictureBox::clicked, this, [this, index] { picWaku1_Click(index); });
     connect(window, &controls::PictureBox::doubleClicked, this,
             [this, index] { picWaku1_DblClick(index); });
@@ -55,7 +57,7 @@ void DestinationSign::Load方向幕(int Index)
 {
     if (!isSignIndex(Index))
         return;
-    const std::optional<QString> chosen = m_form.C_Dialog1.showOpen(&m_form);
+    const std::optional<QString> chosen = m_host.choosePictureFile();
     // An empty answer would load "no picture" and blank the sign; treat it as
     // the cancel it most likely is.
     if (!chosen || chosen->isEmpty())
@@ -65,12 +67,11 @@ void DestinationSign::Load方向幕(int Index)
     if (!loaded.ok()) {
         // The path is taken only with its picture: keeping a rejected path
         // would save it and fail again at every start.
-        m_form.platform().alerts->show(&m_form, QMessageBox::Warning, QStringLiteral("トトラ"),
-                                       loadFailureText(*chosen, loaded.error));
+        m_host.showPictureError(loadFailureText(*chosen, loaded.error));
         return;
     }
     makuPath[Index] = *chosen;
-    m_form.imgMaku1[Index]->setPicture(loaded.picture.image);
+    m_strips[Index]->setPicture(loaded.picture.image);
     makuTop[Index] = 0;
     placeStrip(Index);
 }
@@ -82,7 +83,7 @@ void DestinationSign::imgMaku1_DblClick(int Index) { picWaku1_DblClick(Index); }
 void DestinationSign::picWaku1_Click(int Index)
 {
     if (isSignIndex(Index))
-        m_form.picWaku1[Index]->setFocus(Qt::MouseFocusReason);
+        m_windows[Index]->setFocus(Qt::MouseFocusReason);
 }
 
 // The strip cannot hold the focus itself; its window takes it.
@@ -94,7 +95,7 @@ void DestinationSign::picWaku1_KeyDown(int Index, int KeyCode, Qt::KeyboardModif
     if (!isSignIndex(Index) || (KeyCode != Qt::Key_Up && KeyCode != Qt::Key_Down))
         return;
     // Read afresh every time, so a slider change applies at the next key.
-    const int step = m_form.panel().scllMakuSpeed[Index]->value();
+    const int step = m_host.signStep(Index);
     makuTop[Index] = rolledTop(makuTop[Index], KeyCode == Qt::Key_Up ? step : -step);
     placeStrip(Index);
 }
@@ -106,7 +107,7 @@ QString DestinationSign::loadStripFromPath(int Index)
     const pictures::PictureResult loaded = pictures::loadPicture(makuPath[Index]);
     if (!loaded.ok())
         return loaded.error;
-    m_form.imgMaku1[Index]->setPicture(loaded.picture.image);
+    m_strips[Index]->setPicture(loaded.picture.image);
     return {};
 }
 
@@ -114,5 +115,5 @@ void DestinationSign::placeStrip(int index)
 {
     // The sign window's inner scale is pixels, but controls keep their
     // places in twips.
-    m_form.imgMaku1[index]->setTop(float(qint64(makuTop[index]) * controls::kTwipsPerPixel));
+    m_strips[index]->setTop(float(qint64(makuTop[index]) * controls::kTwipsPerPixel));
 }

@@ -7,14 +7,18 @@
 
 #include <array>
 
-class Form1;
+class SignHost;
+namespace controls {
+class ImageControl;
+class PictureBox;
+} // namespace controls
 
 class DestinationSign : public QObject {
     Q_OBJECT
 public:
-    // Wires the sign windows and strips of form, which must already have
-    // built its controls.
-    explicit DestinationSign(Form1 &form);
+    // Wires the sign windows and the strips inside them.
+    DestinationSign(const std::array<controls::PictureBox *, 2> &windows,
+                    const std::array<controls::ImageControl *, 2> &strips, SignHost &host);
 
     // The picture file of each sign window; empty until chosen.
     std::array<QString, 2> makuPath;
@@ -38,7 +42,9 @@ private:
     // Puts the strip's top edge where makuTop says.
     void placeStrip(int index);
 
-    Form1 &m_form;
+    std::array<controls::PictureBox *, 2> m_windows;
+    std::array<controls::ImageControl *, 2> m_strips;
+    SignHost &m_host;
 };
 
 // The roll position after one step, held at the limits of qint32 instead of

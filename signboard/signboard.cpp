@@ -1,12 +1,11 @@
 #include "signboard/signboard.h"
 
-#include "app/main_window.h"
+#include "controls/controls.h"
 #include "pictures/picture.h"
 #include "signboard/signboard_drag.h"
+#include "signboard/signboard_host.h"
 
 #include <QAction>
-#include <QCursor>
-#include <QMenu>
 
 using controls::TwipsRect;
 
@@ -19,22 +18,22 @@ constexpr float kPostWidth = 75;
 constexpr float kPostOverhang = 15;
 } // namespace
 
-Signboard::Signboard(Form1 &form)
-    : m_form(form), m_drag(std::make_unique<SignboardDrag>(*form.PicKanban))
+Signboard::Signboard(const SignboardParts &parts, SignboardHost &host)
+    : m_parts(parts), m_host(host), m_drag(std::make_unique<SignboardDrag>(*parts.PicKanban))
 {
-    controls::PictureBox *box = m_form.PicKanban;
+    controls::PictureBox *box = m_parts.PicKanban;
     connect(box, &controls::PictureBox::resized, this, &Signboard::PicKanban_Resize);
     connect(box, &controls::PictureBox::doubleClicked, this, &Signboard::PicKanban_DblClick);
     connect(box, &controls::PictureBox::mousePressed, this, &Signboard::PicKanban_MouseDown);
 
-    connect(m_form.MnuViewKanban, &QAction::triggered, this, [this](bool markNow) {
-        runCheckItem(m_form.MnuViewKanban, markNow, &Signboard::MnuViewKanban_Click);
+    connect(m_parts.MnuViewKanban, &QAction::triggered, this, [this](bool markNow) {
+        runCheckItem(m_parts.MnuViewKanban, markNow, &Signboard::MnuViewKanban_Click);
     });
-    connect(m_form.MnuViewWaku, &QAction::triggered, this, [this](bool markNow) {
-        runCheckItem(m_form.MnuViewWaku, markNow, &Signboard::MnuViewWaku_Click);
+    connect(m_parts.MnuViewWaku, &QAction::triggered, this, [this](bool markNow) {
+        runCheckItem(m_parts.MnuViewWaku, markNow, &Signboard::MnuViewWaku_Click);
     });
-    connect(m_form.MnuSetKanban, &QAction::triggered, this, &Signboard::MnuSetKanban_Click);
-    connect(m_form.MnuKanbanReset, &QAction::triggered, this, &Signboard::MnuKanbanReset_Click);
+    connect(m_parts.MnuSetKanban, &QAction::triggered, this, &Signboard::MnuSetKanban_Click);
+    connect(m_parts.MnuKanbanReset, &QAction::triggered, this, &Signboard::MnuKanbanReset_Click);
 }
 
 Signboard::~Signboard() = default;
@@ -45,30 +44,26 @@ void Signboard::runCheckItem(QAction *item, bool markNow, void (Signboard::*hand
     (this->*handler)();
 }
 
-void Signboard::PicKanban_DblClick()
-{
-    const TwipsRect k = m_form.PicKanban->twips();
-    auto &waku = m_form.shpK_Waku;
-    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(),
-                       k.height + kPostOverhang});
-    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(), k.height + kPostOverhang});
-    waku[2]->setTwips({k.left - kPostWidth, k.top + k.height, k.width + 2 * kPostWidth,
-                       waku[2]->twipsHeight()});
-}
+void Signboard::PicKanban_DblClick() { fitFrame(true); }
 
-void Signboard::PicKanban_Resize()
+void Signboard::PicKanban_Resize() { fitFrame(false); }
+
+void Signboard::fitFrame(bool postHeights)
 {
-    const TwipsRect k = m_form.PicKanban->twips();
-    auto &waku = m_form.shpK_Waku;
-    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(), waku[0]->twipsHeight()});
-    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(), waku[1]->twipsHeight()});
+    const TwipsRect k = m_parts.PicKanban->twips();
+    auto &waku = m_parts.shpK_Waku;
+    const float postHeight = k.height + kPostOverhang;
+    waku[0]->setTwips({k.left - kPostWidth, k.top, waku[0]->twipsWidth(),
+                       postHeights ? postHeight : waku[0]->twipsHeight()});
+    waku[1]->setTwips({k.left + k.width, k.top, waku[1]->twipsWidth(),
+                       postHeights ? postHeight : waku[1]->twipsHeight()});
     waku[2]->setTwips({k.left - kPostWidth, k.top + k.height, k.width + 2 * kPostWidth,
                        waku[2]->twipsHeight()});
 }
 
 void Signboard::setPicture(const pictures::Picture &picture)
 {
-    controls::PictureBox *box = m_form.PicKanban;
+    controls::PictureBox *box = m_parts.PicKanban;
     if (picture.isNull() || picture.image.isNull()) {
         box->setPicture(QImage());
         return;
@@ -84,7 +79,7 @@ void Signboard::setPicture(const pictures::Picture &picture)
 void Signboard::MnuSetKanban_Click()
 {
     // Every failure, a cancel included, is silent and changes nothing.
-    const std::optional<QString> chosen = m_form.C_Dialog1.showOpen(&m_form);
+    const std::optional<QString> chosen = m_host.choosePictureFile();
     if (!chosen || chosen->isEmpty())
         return;
     const pictures::PictureResult loaded = pictures::loadPicture(*chosen);
@@ -97,25 +92,25 @@ void Signboard::MnuSetKanban_Click()
 
 void Signboard::MnuKanbanReset_Click()
 {
-    m_form.PicKanban->setPicture(QImage());
-    m_form.PicKanban->setTwips(kResetPlace);
+    m_parts.PicKanban->setPicture(QImage());
+    m_parts.PicKanban->setTwips(kResetPlace);
     PicKanban_DblClick();
 }
 
 void Signboard::MnuViewKanban_Click()
 {
-    const bool mark = m_form.MnuViewKanban->isChecked();
-    m_form.PicKanban->setVisible(!mark);
-    m_form.MnuViewKanban->setChecked(!mark);
+    const bool mark = m_parts.MnuViewKanban->isChecked();
+    m_parts.PicKanban->setVisible(!mark);
+    m_parts.MnuViewKanban->setChecked(!mark);
 }
 
 void Signboard::MnuViewWaku_Click()
 {
-    const bool mark = m_form.MnuViewWaku->isChecked();
-    for (controls::ShapeControl *shape : m_form.shpK_Waku)
+    const bool mark = m_parts.MnuViewWaku->isChecked();
+    for (controls::ShapeControl *shape : m_parts.shpK_Waku)
         shape->setVisible(!mark);
     PicKanban_DblClick();
-    m_form.MnuViewWaku->setChecked(!mark);
+    m_parts.MnuViewWaku->setChecked(!mark);
 }
 
 void Signboard::PicKanban_MouseDown(Qt::MouseButton Button, QPointF pos)
@@ -123,7 +118,7 @@ void Signboard::PicKanban_MouseDown(Qt::MouseButton Button, QPointF pos)
     if (Button == Qt::LeftButton)
         m_drag->begin(pos);
     else if (Button == Qt::RightButton)
-        m_form.MnuTempMenu1->exec(QCursor::pos());
+        m_host.showSignboardMenu();
 }
 
 QString Signboard::loadPictureFromPath()

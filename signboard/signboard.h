@@ -6,20 +6,35 @@
 #include <QPointF>
 #include <QString>
 
+#include <array>
 #include <memory>
 
-class Form1;
 class QAction;
 class SignboardDrag;
+class SignboardHost;
 
+namespace controls {
+class PictureBox;
+class ShapeControl;
+} // namespace controls
 namespace pictures {
 struct Picture;
 }
 
+// The controls and menu items of the coach window that the signboard owns.
+struct SignboardParts {
+    controls::PictureBox *PicKanban = nullptr;
+    std::array<controls::ShapeControl *, 3> shpK_Waku{};
+    QAction *MnuViewKanban = nullptr;
+    QAction *MnuViewWaku = nullptr;
+    QAction *MnuSetKanban = nullptr;
+    QAction *MnuKanbanReset = nullptr;
+};
+
 class Signboard : public QObject {
     Q_OBJECT
 public:
-    explicit Signboard(Form1 &form);
+    Signboard(const SignboardParts &parts, SignboardHost &host);
     ~Signboard() override;
 
     // The picture file last chosen for the signboard.
@@ -45,10 +60,14 @@ public:
     bool isDragging() const;
 
 private:
+    // Places the posts beside the signboard and the bar under it; the full
+    // fit also stretches the posts to the signboard's height.
+    void fitFrame(bool postHeights);
     // The menu's check items toggle their own mark before they report; the
     // handlers decide from the mark as it was, so that is put back first.
     void runCheckItem(QAction *item, bool markNow, void (Signboard::*handler)());
 
-    Form1 &m_form;
+    SignboardParts m_parts;
+    SignboardHost &m_host;
     std::unique_ptr<SignboardDrag> m_drag;
 };

@@ -54,13 +54,13 @@ public:
 class FakeAlerts final : public plat::Alerts {
 public:
     struct Call {
-        QMessageBox::Icon icon;
+        plat::AlertIcon icon;
         QString title;
         QString text;
     };
     QList<Call> calls;
 
-    void show(QWidget *, QMessageBox::Icon icon, const QString &title,
+    void show(QWidget *, plat::AlertIcon icon, const QString &title,
               const QString &text) override
     {
         calls.append({icon, title, text});

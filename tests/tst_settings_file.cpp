@@ -519,17 +519,17 @@ void TestSettingsFile::location()
 void TestSettingsFile::saveProblems_data()
 {
     QTest::addColumn<QString>("problem");
-    QTest::addColumn<QMessageBox::Icon>("icon");
-    QTest::newRow("nowhere to write") << "nowhere" << QMessageBox::Warning;
-    QTest::newRow("disk full") << "disk full" << QMessageBox::Warning;
+    QTest::addColumn<plat::AlertIcon>("icon");
+    QTest::newRow("nowhere to write") << "nowhere" << plat::AlertIcon::Warning;
+    QTest::newRow("disk full") << "disk full" << plat::AlertIcon::Warning;
     // The line cannot hold a double quote: that path is saved empty.
-    QTest::newRow("path with a double quote") << "quote" << QMessageBox::Information;
+    QTest::newRow("path with a double quote") << "quote" << plat::AlertIcon::Information;
 }
 
 void TestSettingsFile::saveProblems()
 {
     QFETCH(QString, problem);
-    QFETCH(QMessageBox::Icon, icon);
+    QFETCH(plat::AlertIcon, icon);
     FakePlatform fp;
     std::unique_ptr<HomeAt> home;
     if (problem == "nowhere") {

@@ -145,7 +145,7 @@ void TestVersionDialog::link()
     }
     if (fails) {
         const FakeAlerts::Call &alert = fp.alerts.calls.constFirst();
-        QCOMPARE(alert.icon, QMessageBox::Critical);
+        QCOMPARE(alert.icon, plat::AlertIcon::Critical);
         QCOMPARE(alert.title, QStringLiteral("Quorvelhp.dllのエラー"));
         QVERIFY2(alert.text.endsWith(kReportRequest), qPrintable(alert.text));
         const QString description = alert.text.chopped(kReportRequest.size());

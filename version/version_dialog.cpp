@@ -148,7 +148,7 @@ void frmShowVersion::Label5_Click()
     const maker::HomePageAddress found =
         maker::homePageAddress(plat::programFolder(*m_platform.process));
     if (!found.ok()) {
-        m_platform.alerts->show(this, QMessageBox::Critical,
+        m_platform.alerts->show(this, plat::AlertIcon::Critical,
                                 QStringLiteral("Quorvelhp.dllのエラー"),
                                 found.error + QStringLiteral("\r\n\r\n") +
                                     QStringLiteral(" 上記内容をクオベルHP関係者まで報告してください。"));
