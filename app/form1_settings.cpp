@@ -11,6 +11,7 @@
 #include "signboard/signboard.h"
 
 #include <QAction>
+#include <QDebug>
 #include <QDir>
 #include <QGuiApplication>
 #include <QRadioButton>
@@ -19,7 +20,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -31,9 +31,11 @@ SettingsLocation settingsLocation(const plat::Process &process)
     return SettingsLocation::of(plat::programFolder(process), plat::modelNumber(process));
 }
 
-void reportProblem(const QString &text)
+// The field's and the file system's own words go to the error output; the
+// user sees a short box at most.
+void reportProblem(const plat::Process &process, const QString &text)
 {
-    std::fprintf(stderr, "TT04K0007: %s\n", qUtf8Printable(text));
+    qWarning().noquote() << plat::modelNumber(process) + QStringLiteral(": ") + text;
 }
 
 // Whether a window of this size placed here would show on some screen.
@@ -118,7 +120,7 @@ void Form1::LoadIni()
         problem = applySettings(read.record);
     if (!problem.isEmpty()) {
         if (!file.missing)
-            reportProblem(QStringLiteral("the settings file is not used as it is (%1); the "
+            reportProblem(*m_platform.process, QStringLiteral("the settings file is not used as it is (%1); the "
                                          "defaults take its place")
                               .arg(problem));
         applyDefaultSettings();
@@ -232,9 +234,9 @@ void Form1::saveSettings(bool tellUser)
     const QString path = settingsLocation(*m_platform.process).writePath;
     const SettingsFileWrite written = writeSettingsFile(path, gatherSettings());
     for (const QString &leftOut : written.leftOut)
-        reportProblem(QStringLiteral("settings file %1: %2").arg(path, leftOut));
+        reportProblem(*m_platform.process, QStringLiteral("settings file %1: %2").arg(path, leftOut));
     if (!written.saved)
-        reportProblem(QStringLiteral("settings file %1 not saved: %2").arg(path, written.error));
+        reportProblem(*m_platform.process, QStringLiteral("settings file %1 not saved: %2").arg(path, written.error));
     // At the end of a session nobody is there to answer a box, and one would
     // hold up the log-out.
     if (!tellUser)
