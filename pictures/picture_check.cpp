@@ -1,5 +1,9 @@
 #include "pictures/picture_check.h"
 
+#include <QList>
+
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace pictures {
@@ -66,6 +70,11 @@ PictureProbe checkJpeg(const QByteArray &bytes)
     QSize size;
     bool haveScan = false;
     qsizetype pos = 2;
+    // Blocks per component, padded to whole MCUs as libjpeg allocates them.
+    QList<double> componentBlocks;
+    QList<int> componentIds;
+    double blockScans = 0;
+    int scans = 0;
     for (;;) {
         // libjpeg skips stray bytes before a marker with a warning; so do we.
         while (pos < n && p[pos] != 0xFF)
@@ -94,6 +103,33 @@ PictureProbe checkJpeg(const QByteArray &bytes)
             // enough not to support.
             if (!isDecodableFrame(marker) || size.isEmpty())
                 return probe(PictureFault::Unsupported, size);
+            const int components = p[pos + 7];
+            if (components < 1 || length < 8 + 3 * components)
+                return probe(PictureFault::Damaged, size);
+            int hMax = 1, vMax = 1;
+            for (int c = 0; c < components; ++c) {
+                const int sampling = p[pos + 9 + 3 * c];
+                hMax = std::max(hMax, sampling >> 4);
+                vMax = std::max(vMax, sampling & 15);
+            }
+            const double mcusX = std::ceil(size.width() / (8.0 * hMax));
+            const double mcusY = std::ceil(size.height() / (8.0 * vMax));
+            componentBlocks.clear();
+            componentIds.clear();
+            for (int c = 0; c < components; ++c) {
+                const int sampling = p[pos + 9 + 3 * c];
+                componentIds.append(p[pos + 8 + 3 * c]);
+                componentBlocks.append(mcusX * mcusY * std::max(1, sampling >> 4)
+                                       * std::max(1, sampling & 15));
+            }
+        }
+        if (marker == 0xDA && length >= 3) {
+            ++scans;
+            const int inScan = p[pos + 2];
+            for (int c = 0; c < inScan && 3 + 2 * c < length; ++c) {
+                const qsizetype at = componentIds.indexOf(p[pos + 3 + 2 * c]);
+                blockScans += at >= 0 ? componentBlocks[at] : 0;
+            }
         }
         pos += length;
         if (marker != 0xDA) // start of scan
@@ -121,7 +157,11 @@ PictureProbe checkJpeg(const QByteArray &bytes)
     }
     if (!haveScan)
         return probe(PictureFault::Damaged, size);
-    return probe(PictureFault::None, size);
+    PictureProbe result = probe(PictureFault::None, size);
+    result.scans = scans;
+    result.decodeWork = double(size.width()) * size.height() * decodework::kJpegPixel
+                        + blockScans * decodework::kJpegBlockScan + double(n) * decodework::kByte;
+    return result;
 }
 
 PictureProbe checkGif(const QByteArray &bytes)
@@ -167,7 +207,11 @@ PictureProbe checkGif(const QByteArray &bytes)
             ++pos; // LZW minimum code size
             if (pos > n || !skipSubBlocks())
                 return probe(PictureFault::Truncated, size);
-            return probe(PictureFault::None, size, frame);
+            PictureProbe result = probe(PictureFault::None, size, frame);
+            // Qt walks the whole file once to count its frames.
+            result.decodeWork = double(size.width()) * size.height() * decodework::kGifPixel
+                                + double(n) * decodework::kByte;
+            return result;
         } else {
             // The trailer before any frame, or something that is no block.
             return probe(PictureFault::Damaged, size);
@@ -189,6 +233,10 @@ PictureProbe checkPng(const QByteArray &bytes)
     if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff)
         return probe(PictureFault::Damaged);
     const QSize size{int(width), int(height)};
+    const int bitDepth = p[pos + 16];
+    const bool interlaced = p[pos + 20] != 0;
+    double inflated = 0;
+    int textChunks = 0;
     for (;;) {
         if (pos + 8 > n)
             return probe(PictureFault::Truncated, size);
@@ -197,8 +245,20 @@ PictureProbe checkPng(const QByteArray &bytes)
             return probe(PictureFault::Damaged, size);
         if (pos + 12 + qsizetype(length) > n)
             return probe(PictureFault::Truncated, size);
-        if (std::memcmp(p + pos + 4, "IEND", 4) == 0)
-            return probe(PictureFault::None, size);
+        if (std::memcmp(p + pos + 4, "IEND", 4) == 0) {
+            PictureProbe result = probe(PictureFault::None, size);
+            result.decodeWork = double(size.width()) * size.height() * decodework::kPngPixel
+                                    * (interlaced ? 2 : 1) * (bitDepth == 16 ? 2 : 1)
+                                + inflated * decodework::kInflateByte + double(n) * decodework::kByte;
+            return result;
+        }
+        // libpng inflates compressed text and colour profiles as it reads
+        // them: up to 8 MB each (its limit), for up to 1000 chunks.
+        const char *type = reinterpret_cast<const char *>(p + pos + 4);
+        if ((std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0
+             || std::memcmp(type, "iCCP", 4) == 0)
+            && textChunks++ < 1000)
+            inflated += std::min(8.0e6, double(length) * 1032);
         pos += 12 + qsizetype(length);
     }
 }

@@ -22,7 +22,25 @@ struct PictureProbe {
     PictureFault fault = PictureFault::None;
     QSize size; // the size the file claims, when its header was read
     QRect firstFrame; // GIF only: where the first frame lies on the screen
+    // What decoding the picture will cost, in the units of WorkMeter
+    // (pictures/work_budget.h), estimated from its structure: pixels, and
+    // for a JPEG every block of every scan.
+    double decodeWork = 0;
+    int scans = 0; // JPEG only
 };
+
+// The weights of decoding, from bench/bench_picture_work (one unit: a pixel
+// filled with a solid colour).
+namespace decodework {
+inline constexpr double kByte = 0.5;          // reading and walking a byte of the file
+inline constexpr double kJpegPixel = 12;      // a pixel through the inverse DCT and colour conversion
+inline constexpr double kJpegBlockScan = 40;  // a block of a component met by one scan
+inline constexpr double kGifPixel = 8;        // a pixel of the first frame's screen
+inline constexpr double kPngPixel = 10;       // a pixel unfiltered and converted
+inline constexpr double kInflateByte = 3;     // a byte out of a compressed text or profile chunk
+inline constexpr double kBmpPixel = 6;        // a pixel of our own BMP decoder
+inline constexpr double kConvertPixel = 2;    // a pixel brought to the format we draw
+} // namespace decodework
 
 enum class RasterKind { None, Bmp, Jpeg, Gif, Png };
 

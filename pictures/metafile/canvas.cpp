@@ -30,16 +30,21 @@ bool finiteTransform(const QTransform &t)
 
 } // namespace
 
-Canvas::Canvas(QImage *target, Mapping mapping, const PictureFrame &frame)
+Canvas::Canvas(QImage *target, Mapping mapping, const PictureFrame &frame, const View &view,
+               WorkMeter *meter)
     : m_target(target), m_painter(std::make_unique<QPainter>(target)), m_mapping(mapping),
-      m_frame(frame)
+      m_frame(frame), m_pictureSize(QSizeF(frame.pixels) * view.scale),
+      m_view(QTransform::fromTranslate(-view.origin.x(), -view.origin.y())), m_meter(meter)
 {
     m_painter->setRenderHint(QPainter::TextAntialiasing, true);
     if (mapping == Mapping::Emf) {
         const QRectF f = frame.deviceFrame;
         m_base = QTransform::fromTranslate(-f.left(), -f.top())
-                 * QTransform::fromScale(target->width() / f.width(), target->height() / f.height());
+                 * QTransform::fromScale(m_pictureSize.width() / f.width(),
+                                         m_pictureSize.height() / f.height())
+                 * m_view;
     } else {
+        m_base = m_view;
         m_state.mapMode = mapmode::Anisotropic;
         m_state.windowOrg = frame.window.topLeft();
         m_state.windowExt = frame.window.size();
@@ -48,6 +53,7 @@ Canvas::Canvas(QImage *target, Mapping mapping, const PictureFrame &frame)
 
 Canvas::~Canvas()
 {
+    endGuardedDrawing();
     m_painter->end();
 }
 
@@ -85,8 +91,8 @@ bool Canvas::transformUsable()
     double sx = 1, sy = 1;
     QPointF viewportOrg = s.viewportOrg;
     if (m_mapping == Mapping::Wmf) {
-        sx = m_target->width() / s.windowExt.width();
-        sy = m_target->height() / s.windowExt.height();
+        sx = m_pictureSize.width() / s.windowExt.width();
+        sy = m_pictureSize.height() / s.windowExt.height();
         viewportOrg = QPointF();
     } else {
         const double mmX = m_frame.devicePxPerMmX, mmY = m_frame.devicePxPerMmY;
@@ -111,7 +117,7 @@ bool Canvas::transformUsable()
     }
     const QTransform page(sx, 0, 0, sy, viewportOrg.x() - s.windowOrg.x() * sx,
                           viewportOrg.y() - s.windowOrg.y() * sy);
-    m_full = m_mapping == Mapping::Emf ? s.world * page * m_base : page;
+    m_full = m_mapping == Mapping::Emf ? s.world * page * m_base : page * m_base;
     m_fullUsable = finiteTransform(page) && finiteTransform(m_full);
     return m_fullUsable;
 }
@@ -122,27 +128,13 @@ const QTransform &Canvas::transform()
     return m_full;
 }
 
-void Canvas::applyClip()
-{
-    if (!m_clipDirty)
-        return;
-    m_clipDirty = false;
-    m_painter->resetTransform();
-    const auto &clip = m_state.clip;
-    const auto &meta = m_state.metaClip;
-    if (!clip && !meta) {
-        m_painter->setClipping(false);
-        return;
-    }
-    QRegion effective = clip && meta ? clip->intersected(*meta) : clip ? *clip : *meta;
-    m_painter->setClipRegion(effective);
-}
-
 bool Canvas::prepare()
 {
     if (!transformUsable())
         return false;
     applyClip();
+    if (m_clipGuarded && !beginGuardedDrawing())
+        return false;
     m_painter->setTransform(m_full);
     return true;
 }
@@ -165,7 +157,7 @@ QPen Canvas::currentPen()
         pen.setJoinStyle(Qt::MiterJoin);
     } else {
         // Wider than the picture is never useful and only costs time.
-        const double limit = 4.0 * (m_target->width() + m_target->height());
+        const double limit = 4.0 * (m_pictureSize.width() + m_pictureSize.height());
         pen.setWidthF(std::min(outputWidth, limit) / scale);
         const quint32 cap = p.style & penstyle::EndCapMask, join = p.style & penstyle::JoinMask;
         pen.setCapStyle(cap == penstyle::CapSquare ? Qt::SquareCap
@@ -285,6 +277,8 @@ void Canvas::drawShape(const QPainterPath &logical, bool fill, bool stroke)
     QBrush brush = fill ? brushFor(m_state.brush) : QBrush(Qt::NoBrush);
     QPen pen = stroke ? currentPen() : QPen(Qt::NoPen);
     if (brush.style() == Qt::NoBrush && pen.style() == Qt::NoPen)
+        return;
+    if (!affordPath(m_full.map(path), brush.style() != Qt::NoBrush, pen))
         return;
     if (!applyRop2(&pen, &brush))
         return;

@@ -5,6 +5,7 @@
 
 #include "pictures/metafile/dc_state.h"
 #include "pictures/metafile/header.h"
+#include "pictures/work_budget.h"
 
 #include <QImage>
 #include <QPainter>
@@ -32,7 +33,10 @@ struct TextRun {
 
 class Canvas {
 public:
-    Canvas(QImage *target, Mapping mapping, const PictureFrame &frame);
+    // meter counts the work of drawing; once it is exhausted nothing more is
+    // drawn and exhausted() tells the player to stop.
+    Canvas(QImage *target, Mapping mapping, const PictureFrame &frame, const View &view,
+           WorkMeter *meter);
     ~Canvas();
     Canvas(const Canvas &) = delete;
     Canvas &operator=(const Canvas &) = delete;
@@ -53,6 +57,17 @@ public:
     // Reference-device pixels (where EMF regions live) to output pixels.
     const QTransform &deviceToOutput() const { return m_base; }
     QSize outputSize() const { return m_target->size(); }
+    // The whole picture's size in output pixels; the target may hold only a
+    // part of it.
+    QSizeF pictureSize() const { return m_pictureSize; }
+
+    // Work accounting. A record costs its share before it is played; the
+    // player stops once the meter is exhausted.
+    bool chargeRecord(qint64 bytes);
+    // For decoding a bitmap of that many pixels (weight: per pixel).
+    bool chargeBitmap(qint64 pixels, double weight = 1);
+    bool exhausted() const { return m_meter->exhausted(); }
+    WorkMeter *meter() const { return m_meter; }
 
     // Shapes, in logical units.
     void moveTo(QPointF p);
@@ -105,13 +120,29 @@ public:
     void gradientTriangle(const QPolygonF &triangle, const QColor colors[3]);
 
     static constexpr int kMaxSavedStates = 1024;
+    // The note a player ends with when the meter stopped it.
+    static QString overBudgetNote(int record, qint64 offset);
 
 private:
+    // Costs of drawing, charged before the drawing is done; false when the
+    // work does not fit the budget, and then the drawing is skipped.
+    bool affordPath(const QPainterPath &outputPath, bool fill, const QPen &pen);
+    bool affordArea(const QRectF &outputRect, double weightPerPixel);
+    bool affordText(const QRectF &outputBox, qsizetype glyphs, double pixelSize);
+    bool affordImage(const QRectF &logicalDest, const QImage &image, bool copied);
+    bool affordRegionOp(qsizetype rects);
+    // The part of the target that the current clip leaves open, in output pixels.
+    QRectF drawableArea() const;
+
     void drawShape(const QPainterPath &logical, bool fill, bool stroke);
     void strokeOpen(const QPainterPath &logical) { drawShape(logical, false, true); }
     void continueFigure(const QPainterPath &logicalTail, QPointF newCurrent);
     bool prepare();
     void applyClip();
+    // Clips that Qt's raster engine cannot take as a region (see
+    // canvas_clip.cpp) are drawn through a snapshot instead.
+    bool beginGuardedDrawing();
+    void endGuardedDrawing();
     QPen currentPen();
     QBrush brushFor(const Brush &brush);
     bool applyRop2(QPen *pen, QBrush *brush);
@@ -125,11 +156,23 @@ private:
     std::unique_ptr<QPainter> m_painter;
     Mapping m_mapping;
     PictureFrame m_frame;
+    QSizeF m_pictureSize;
+    QTransform m_view; // picture pixels at scale to target pixels
+    WorkMeter *m_meter;
     QTransform m_base;
     QTransform m_full;
     bool m_fullUsable = false;
     bool m_transformDirty = true;
     bool m_clipDirty = true;
+
+    // The clip as Qt's engine holds it: its bounds, how many spans a fill
+    // meets inside it, and for a guarded clip what lies outside it.
+    QRect m_clipBounds;
+    qint64 m_clipSpans = 0;
+    bool m_clipGuarded = false;
+    QRegion m_clipOutside;
+    QImage m_snapshot; // the clip bounds as they were before the pending drawing
+    bool m_snapshotPending = false;
 
     DcState m_state;
     QList<DcState> m_saved;

@@ -8,6 +8,7 @@
 
 #include "pictures/metafile/canvas.h"
 #include "pictures/metafile/dib.h"
+#include "pictures/metafile/work_costs.h"
 
 #include <cmath>
 
@@ -55,13 +56,21 @@ bool normalise(QRectF *dest, QImage *image, QRectF *source)
 
 } // namespace
 
+bool Canvas::affordImage(const QRectF &dest, const QImage &image, bool copied)
+{
+    // Mirroring, a colour key or inversion each copy the whole bitmap first.
+    const double copies = (dest.width() < 0 || dest.height() < 0 ? 1 : 0) + (copied ? 1 : 0);
+    return m_meter->charge(copies * double(image.width()) * image.height() * work::kCopyPixel)
+           && affordArea(m_full.mapRect(dest.normalized()), work::kImagePixel);
+}
+
 void Canvas::blit(const QRectF &destIn, const QImage &imageIn, const QRectF &sourceIn, quint32 rop)
 {
     if (m_inPath || !prepare())
         return;
     QRectF dest = destIn, source = sourceIn;
     QImage image = imageIn;
-    if (!normalise(&dest, &image, &source))
+    if (!affordImage(dest, imageIn, rop != rop3::SrcCopy) || !normalise(&dest, &image, &source))
         return;
     switch (rop) {
     case rop3::SrcAnd: image = withColorKey(image, 0xFFFFFF); break;
@@ -79,6 +88,8 @@ void Canvas::patBlt(const QRectF &destIn, quint32 rop)
     if (m_inPath || !prepare())
         return;
     const QRectF dest = destIn.normalized();
+    if (!affordArea(m_full.mapRect(dest), work::kPatternPixel))
+        return;
     switch (rop) {
     case rop3::Blackness: m_painter->fillRect(dest, Qt::black); break;
     case rop3::Whiteness: m_painter->fillRect(dest, Qt::white); break;
@@ -107,7 +118,7 @@ void Canvas::alphaBlend(const QRectF &destIn, const QImage &imageIn, const QRect
         return;
     QRectF dest = destIn, source = sourceIn;
     QImage image = imageIn;
-    if (!normalise(&dest, &image, &source))
+    if (!affordImage(dest, imageIn, false) || !normalise(&dest, &image, &source))
         return;
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform, m_state.smoothStretch);
     m_painter->setOpacity(qBound(0, opacity, 255) / 255.0);
@@ -120,6 +131,8 @@ void Canvas::gradientRect(const QRectF &box, const QColor &from, const QColor &t
     if (m_inPath || !prepare())
         return;
     const QRectF r = box.normalized();
+    if (!affordArea(m_full.mapRect(r), work::kPatternPixel))
+        return;
     QLinearGradient gradient(r.topLeft(), vertical ? r.bottomLeft() : r.topRight());
     gradient.setColorAt(0, from);
     gradient.setColorAt(1, to);
@@ -138,6 +151,8 @@ void Canvas::gradientTriangle(const QPolygonF &triangle, const QColor colors[3])
     QPainterPath path;
     path.addPolygon(triangle);
     path.closeSubpath();
+    if (!affordPath(m_full.map(path), true, Qt::NoPen))
+        return;
     m_painter->fillPath(path, mean);
 }
 

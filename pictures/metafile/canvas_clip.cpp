@@ -1,9 +1,12 @@
 // Clipping and regions, all held in output pixels.
 
 #include "pictures/metafile/canvas.h"
+#include "pictures/metafile/scan_region.h"
+#include "pictures/metafile/work_costs.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace pictures::metafile {
 
@@ -12,7 +15,18 @@ namespace {
 constexpr int kRgnAnd = 1, kRgnOr = 2, kRgnXor = 3, kRgnDiff = 4, kRgnCopy = 5;
 // Regions are built from at most this many rectangles; more is a damaged file.
 constexpr qsizetype kMaxRegionRects = 20000;
-constexpr int kMaxExactPathElements = 400;
+
+// Qt's raster engine makes a region clip into a table of spans that it
+// sizes as the clip's height times its number of rectangles, counted in a
+// signed int: past 2^31 the product wraps, the table comes out too small
+// and the engine writes past its end (a comb-shaped clip path of 600 teeth
+// over 2000 rows made 1.2 million rectangles, and a crash). Below this
+// product the table is safe and small (16 bytes a span, of address space
+// only); a clip beyond it is drawn through a snapshot instead.
+constexpr qint64 kMaxRegionClipSpans = qint64(1) << 22;
+// Clips live in output pixels near the target; translating them further
+// than this is never useful and would overflow QRegion's int coordinates.
+constexpr int kMaxClipCoordinate = 1 << 24;
 
 // Merging pairwise keeps a region of many rectangles from costing quadratic time.
 QRegion unite(QList<QRegion> parts)
@@ -34,52 +48,17 @@ QRegion unite(QList<QRegion> parts)
 
 QRegion Canvas::regionFromOutputPath(const QPainterPath &path) const
 {
-    // Boolean operations on paths grow faster than linearly; a path of many
-    // elements is rasterised into a mask instead, whose cost is bounded by
-    // the picture's size.
-    if (path.elementCount() > kMaxExactPathElements) {
-        QImage mask(m_target->size(), QImage::Format_Alpha8);
-        mask.fill(0);
-        QPainter painter(&mask);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::black);
-        painter.drawPath(path);
-        painter.end();
-        // One band per row, runs left to right: already in the order a
-        // region keeps its rectangles.
-        QList<QRect> runs;
-        for (int y = 0; y < mask.height(); ++y) {
-            const uchar *row = mask.constScanLine(y);
-            for (int x = 0; x < mask.width();) {
-                if (row[x] < 128) {
-                    ++x;
-                    continue;
-                }
-                const int start = x;
-                while (x < mask.width() && row[x] >= 128)
-                    ++x;
-                runs.append(QRect(start, y, x - start, 1));
-            }
-        }
-        QRegion region;
-        region.setRects(runs.constData(), int(runs.size()));
-        return region;
-    }
-    // Only the picture matters; cutting the path first keeps the scan
-    // conversion bounded whatever coordinates the file used.
-    QPainterPath area;
-    area.addRect(QRectF(QPointF(-2, -2), QSizeF(m_target->size()) + QSizeF(4, 4)));
-    const QPainterPath inside = path.intersected(area);
-    QRegion region;
-    for (const QPolygonF &polygon : inside.toFillPolygons())
-        region = region.xored(QRegion(polygon.toPolygon(), Qt::OddEvenFill));
-    return region;
+    // Only the picture matters: the region is cut to it, whatever
+    // coordinates the file used.
+    return scanRegion(path, QRect(QPoint(-2, -2), m_target->size() + QSize(4, 4)), m_meter);
 }
 
 void Canvas::combineClip(const QRegion &region, int mode)
 {
     const QRegion everything(QRect(QPoint(-2, -2), m_target->size() + QSize(4, 4)));
     const QRegion current = m_state.clip.value_or(everything);
+    if (!affordRegionOp(current.rectCount() + region.rectCount()))
+        return;
     switch (mode) {
     case kRgnAnd: m_state.clip = current.intersected(region); break;
     case kRgnOr: m_state.clip = current.united(region); break;
@@ -117,7 +96,14 @@ void Canvas::offsetClip(QPointF logical)
     if (std::abs(d.x()) > 1e6 || std::abs(d.y()) > 1e6) {
         m_state.clip = QRegion();
     } else {
+        if (!affordRegionOp(m_state.clip->rectCount()))
+            return;
         m_state.clip->translate(qRound(d.x()), qRound(d.y()));
+        // Offsets add up record after record; keep the coordinates bounded.
+        const QRect bound(-kMaxClipCoordinate, -kMaxClipCoordinate, 2 * kMaxClipCoordinate,
+                          2 * kMaxClipCoordinate);
+        if (!bound.contains(m_state.clip->boundingRect()))
+            m_state.clip = m_state.clip->intersected(bound);
     }
     m_clipDirty = true;
 }
@@ -139,6 +125,8 @@ void Canvas::setMetaRegion()
 {
     if (!m_state.clip)
         return;
+    if (m_state.metaClip && !affordRegionOp(m_state.metaClip->rectCount() + m_state.clip->rectCount()))
+        return;
     m_state.metaClip = m_state.metaClip ? m_state.metaClip->intersected(*m_state.clip)
                                         : *m_state.clip;
     m_state.clip.reset();
@@ -157,9 +145,12 @@ void Canvas::selectClipPath(int mode)
 
 QRegion Canvas::regionFromDevice(const Region &region) const
 {
+    const qsizetype count = qMin(region.rects.size(), kMaxRegionRects);
+    if (!m_meter->charge(work::regionBuildCost(count)))
+        return {};
     QList<QRegion> parts;
     const QRectF limit(-1e6, -1e6, 2e6, 2e6);
-    for (qsizetype i = 0; i < qMin(region.rects.size(), kMaxRegionRects); ++i) {
+    for (qsizetype i = 0; i < count; ++i) {
         if (!region.rects[i].isValid())
             continue;
         const QRectF r = m_base.mapRect(region.rects[i]).intersected(limit);
@@ -173,20 +164,114 @@ QRegion Canvas::regionFromLogical(const Region &region)
 {
     if (!transformUsable())
         return {};
+    const qsizetype count = qMin(region.rects.size(), kMaxRegionRects);
+    const QTransform &t = m_full;
     QList<QRegion> parts;
-    for (qsizetype i = 0; i < qMin(region.rects.size(), kMaxRegionRects); ++i) {
+    if (t.m12() == 0 && t.m21() == 0) {
+        // Without rotation a rectangle stays one: the same pixels as its
+        // outline scan-converted, at a fraction of the cost.
+        if (!m_meter->charge(work::regionBuildCost(count)))
+            return {};
+        const QRectF area(QPointF(-2, -2), QSizeF(m_target->size()) + QSizeF(4, 4));
+        for (qsizetype i = 0; i < count; ++i) {
+            if (!region.rects[i].isValid())
+                continue;
+            const QRectF r = t.mapRect(region.rects[i]).intersected(area);
+            const QRect pixels(QPoint(qRound(r.left()), qRound(r.top())),
+                               QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
+            if (!r.isEmpty() && pixels.isValid())
+                parts.append(QRegion(pixels));
+        }
+        return unite(std::move(parts));
+    }
+    for (qsizetype i = 0; i < count && !m_meter->exhausted(); ++i) {
         if (!region.rects[i].isValid())
             continue;
         QPainterPath path;
         path.addRect(region.rects[i]);
-        parts.append(regionFromOutputPath(m_full.map(path)));
+        parts.append(regionFromOutputPath(t.map(path)));
     }
     return unite(std::move(parts));
+}
+
+void Canvas::applyClip()
+{
+    if (!m_clipDirty)
+        return;
+    endGuardedDrawing(); // what is pending was drawn under the old clip
+    m_clipDirty = false;
+    m_clipGuarded = false;
+    m_clipOutside = QRegion();
+    m_clipSpans = 0;
+    m_painter->resetTransform();
+    const QRect targetRect = m_target->rect();
+    const auto &clip = m_state.clip;
+    const auto &meta = m_state.metaClip;
+    if (!clip && !meta) {
+        m_clipBounds = targetRect;
+        m_painter->setClipping(false);
+        return;
+    }
+    const QRegion whole = clip && meta ? clip->intersected(*meta) : clip ? *clip : *meta;
+    if (!affordRegionOp(whole.rectCount())) {
+        m_clipBounds = QRect();
+        m_painter->setClipRect(QRect()); // nothing more is drawn anyway
+        return;
+    }
+    const QRegion effective = whole.intersected(targetRect);
+    m_clipBounds = effective.boundingRect();
+    for (const QRect &r : effective)
+        m_clipSpans += r.height();
+    const qint64 rects = effective.rectCount();
+    if (rects <= 1 || qint64(m_clipBounds.height()) * rects <= kMaxRegionClipSpans) {
+        m_painter->setClipRegion(effective);
+        return;
+    }
+    // Too many rectangles for the engine: it clips to the bounds, and what
+    // each drawing puts outside the region is taken back from a snapshot.
+    m_clipGuarded = true;
+    m_clipOutside = QRegion(m_clipBounds).subtracted(effective);
+    m_painter->setClipRect(m_clipBounds);
+}
+
+bool Canvas::beginGuardedDrawing()
+{
+    endGuardedDrawing();
+    if (m_clipBounds.isEmpty())
+        return true;
+    // A copy of the bounds now and the rows outside the region afterwards.
+    if (!affordArea(m_clipBounds, work::kCopyPixel)
+        || !m_meter->charge(double(m_clipOutside.rectCount()) * work::kRegionRect))
+        return false;
+    m_snapshot = m_target->copy(m_clipBounds);
+    m_snapshotPending = true;
+    return true;
+}
+
+void Canvas::endGuardedDrawing()
+{
+    if (!m_snapshotPending)
+        return;
+    m_snapshotPending = false;
+    // The painter writes straight into the target's pixels, which nothing
+    // else shares while the canvas draws, so writing rows here does not
+    // detach the image from the painter.
+    const int bytesPerPixel = m_target->depth() / 8;
+    for (const QRect &r : m_clipOutside) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const uchar *from = m_snapshot.constScanLine(y - m_clipBounds.top())
+                                + qsizetype(r.left() - m_clipBounds.left()) * bytesPerPixel;
+            std::memcpy(m_target->scanLine(y) + qsizetype(r.left()) * bytesPerPixel, from,
+                        size_t(r.width()) * bytesPerPixel);
+        }
+    }
 }
 
 void Canvas::fillOutputPath(const QPainterPath &outputPath, const QBrush &brush)
 {
     if (!prepare())
+        return;
+    if (!affordPath(outputPath, true, Qt::NoPen))
         return;
     m_painter->resetTransform();
     QBrush b = brush;
@@ -212,6 +297,8 @@ void Canvas::frameRegion(const QRegion &region, const Brush &brush, QSizeF logic
                       - m_full.map(QPointF());
     const int w = int(std::lround(qBound(1.0, std::abs(d.x()), 4096.0)));
     const int h = int(std::lround(qBound(1.0, std::abs(d.y()), 4096.0)));
+    if (!affordRegionOp(region.rectCount() * 10))
+        return;
     const QRegion inner = region.intersected(region.translated(w, 0))
                               .intersected(region.translated(-w, 0))
                               .intersected(region.translated(0, h))
@@ -227,6 +314,8 @@ void Canvas::invertRegion(const QRegion &region)
         return;
     QPainterPath path;
     path.addRegion(region);
+    if (!affordPath(path, true, Qt::NoPen))
+        return;
     m_painter->resetTransform();
     m_painter->setCompositionMode(QPainter::RasterOp_NotDestination);
     m_painter->fillPath(path, Qt::black);

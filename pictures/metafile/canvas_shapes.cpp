@@ -303,7 +303,7 @@ void Canvas::widenPath()
     QPainterPathStroker stroker;
     const double scale = std::sqrt(std::abs(m_full.determinant()));
     stroker.setWidth(qBound(1.0, m_state.pen.width * scale,
-                            4.0 * (m_target->width() + m_target->height())));
+                            4.0 * (m_pictureSize.width() + m_pictureSize.height())));
     m_path = stroker.createStroke(m_path);
 }
 

@@ -3,6 +3,7 @@
 
 #include "pictures/metafile/canvas.h"
 #include "pictures/metafile/font_match.h"
+#include "pictures/metafile/work_costs.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -35,9 +36,10 @@ void Canvas::textOut(const TextRun &run)
     const double sx = length(t.map(QPointF(1, 0)) - origin);
     const double sy = length(t.map(QPointF(0, 1)) - origin);
 
-    if ((run.options & kEtoOpaque) && !m_inPath && prepare())
+    if ((run.options & kEtoOpaque) && !m_inPath && prepare()
+        && affordArea(t.mapRect(run.rect.normalized()), work::kFillPixel))
         m_painter->fillRect(run.rect.normalized(), s.bkColor);
-    if (run.text.isEmpty())
+    if (run.text.isEmpty() || !m_meter->charge(double(run.text.size()) * work::kGlyph))
         return;
     // Fonts need the GUI application; a console program gets the shapes only.
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -49,7 +51,7 @@ void Canvas::textOut(const TextRun &run)
     const double baseAngle = m_mapping == Mapping::Emf ? std::atan2(wx.y(), wx.x()) * 180 / M_PI : 0;
     const double angle = baseAngle - s.font.escapement / 10.0;
 
-    const double limit = qMin(8192.0, 4.0 * (m_target->width() + m_target->height()));
+    const double limit = qMin(8192.0, 4.0 * (m_pictureSize.width() + m_pictureSize.height()));
     double pixels = s.font.height == 0 ? kDefaultFontPixels : std::abs(s.font.height) * sy;
     if (!(pixels >= 0.5))
         return;
@@ -105,7 +107,10 @@ void Canvas::textOut(const TextRun &run)
         QPainterPath glyphs;
         glyphs.addText(QPointF(x, y), font, run.text);
         m_path.addPath(local.map(glyphs));
-    } else if (prepare()) {
+    } else if (prepare()
+               && affordText(local.mapRect(QRectF(x, y - metrics.ascent(), std::abs(total) + pixels,
+                                                  metrics.height())),
+                             run.text.size(), font.pixelSize())) {
         if (run.options & kEtoClipped)
             m_painter->setClipRect(run.rect.normalized(), Qt::IntersectClip);
         m_painter->setTransform(local);

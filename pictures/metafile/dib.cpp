@@ -1,5 +1,8 @@
 #include "pictures/metafile/dib.h"
 
+#include "pictures/metafile/work_costs.h"
+#include "pictures/picture_check.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -73,6 +76,16 @@ struct Channel {
     }
 };
 
+// An embedded JPEG is held to the same estimate as a JPEG file: a small one
+// can hold thousands of scans.
+double compressedDecodeWork(const DibHeader &h, const QByteArray &data)
+{
+    const PictureProbe probe = h.compression == kBiJpeg ? checkJpeg(data) : checkPng(data);
+    if (probe.fault != PictureFault::None)
+        return double(data.size()) * decodework::kByte; // Qt's reader gives up early
+    return probe.decodeWork;
+}
+
 QImage decodeCompressed(const DibHeader &h, Reader bits, const DibOptions &options)
 {
     QImageReader reader;
@@ -83,6 +96,8 @@ QImage decodeCompressed(const DibHeader &h, Reader bits, const DibOptions &optio
     reader.setFormat(h.compression == kBiJpeg ? "jpeg" : "png");
     const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > options.maxPixels)
+        return {};
+    if (options.meter && !options.meter->charge(compressedDecodeWork(h, data)))
         return {};
     return reader.read();
 }
@@ -153,6 +168,8 @@ QImage decodeDib(Reader info, Reader bits, const DibOptions &options)
         || h.width * height > options.maxPixels)
         return {};
     if (h.bpp != 1 && h.bpp != 4 && h.bpp != 8 && h.bpp != 16 && h.bpp != 24 && h.bpp != 32)
+        return {};
+    if (options.meter && !options.meter->charge(double(h.width) * height * work::kDecodePixel))
         return {};
 
     if ((h.compression == kBiBitfields || h.compression == kBiAlphaBitfields) && !h.hasMasks) {

@@ -4,6 +4,7 @@
 // embedded JPEG/PNG forms.
 
 #include "pictures/metafile/reader.h"
+#include "pictures/work_budget.h"
 
 #include <QImage>
 #include <QList>
@@ -15,6 +16,7 @@ struct DibOptions {
     bool keepAlpha = false;      // 32-bit pixels carry premultiplied alpha
     qint64 maxPixels = 0;        // larger bitmaps are refused
     QList<QRgb> palette;         // the selected logical palette, for paletteIndices
+    WorkMeter *meter = nullptr;  // charged for the decoding; a bitmap it refuses is not decoded
 };
 
 // info holds the header and colour table, bits the pixels. Returns a null

@@ -52,6 +52,7 @@ QImage EmfPlayer::bitmap(const Reader &rec, quint32 offInfo, quint32 cbInfo, qui
     options.keepAlpha = keepAlpha;
     options.maxPixels = m_maxBitmapPixels;
     options.palette = m_palette;
+    options.meter = m_canvas.meter();
     return decodeDib(info, bits, options);
 }
 
@@ -147,6 +148,7 @@ bool EmfPlayer::playObject(quint32 type, const Reader &rec, Reader &r)
         options.paletteIndices = usage == 1;
         options.maxPixels = kMaxPatternPixels;
         options.palette = m_palette;
+        options.meter = m_canvas.meter();
         brush.pattern = decodeDib(rec.sub(offInfo, cbInfo), rec.sub(offBits, cbBits), options);
         m_objects.put(qsizetype(index), brush);
         return true;

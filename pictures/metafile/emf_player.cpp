@@ -57,8 +57,9 @@ QPolygonF readPoints(Reader &r, quint32 count, bool small)
     return points;
 }
 
-EmfPlayer::EmfPlayer(QImage *target, const PictureFrame &frame, qint64 maxBitmapPixels)
-    : m_canvas(target, Mapping::Emf, frame), m_objects(qsizetype(frame.handleCount)),
+EmfPlayer::EmfPlayer(QImage *target, const PictureFrame &frame, const View &view,
+                     WorkMeter *meter, qint64 maxBitmapPixels)
+    : m_canvas(target, Mapping::Emf, frame, view, meter), m_objects(qsizetype(frame.handleCount)),
       m_maxBitmapPixels(maxBitmapPixels)
 {
 }
@@ -79,6 +80,8 @@ QString EmfPlayer::play(const QByteArray &bytes)
         }
         if (type == emf::Eof)
             return {};
+        if (!m_canvas.chargeRecord(size) || m_canvas.exhausted())
+            return Canvas::overBudgetNote(index, pos);
         const Reader rec = file.sub(pos, size);
         Reader r = rec;
         r.skip(8);
@@ -224,9 +227,9 @@ bool EmfPlayer::playState(quint32 type, Reader &r)
 namespace pictures::metafile {
 
 QString playEmf(const QByteArray &bytes, const PictureFrame &frame, QImage *target,
-                qint64 maxBitmapPixels)
+                const View &view, WorkMeter *meter, qint64 maxBitmapPixels)
 {
-    EmfPlayer player(target, frame, maxBitmapPixels);
+    EmfPlayer player(target, frame, view, meter, maxBitmapPixels);
     return player.play(bytes);
 }
 

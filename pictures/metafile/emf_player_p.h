@@ -10,7 +10,8 @@ namespace pictures::metafile {
 
 class EmfPlayer {
 public:
-    EmfPlayer(QImage *target, const PictureFrame &frame, qint64 maxBitmapPixels);
+    EmfPlayer(QImage *target, const PictureFrame &frame, const View &view, WorkMeter *meter,
+              qint64 maxBitmapPixels);
     QString play(const QByteArray &bytes);
 
 private:

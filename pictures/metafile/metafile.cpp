@@ -23,6 +23,13 @@ bool readHeader(const QByteArray &bytes, PictureFrame *frame, QString *error)
     return false;
 }
 
+QString play(const QByteArray &bytes, const PictureFrame &frame, QImage *target, const View &view,
+             WorkMeter *meter, qint64 maxBitmapPixels)
+{
+    return frame.format == Format::Emf ? playEmf(bytes, frame, target, view, meter, maxBitmapPixels)
+                                       : playWmf(bytes, frame, target, view, meter, maxBitmapPixels);
+}
+
 } // namespace
 
 Format detect(const QByteArray &bytes)
@@ -56,7 +63,7 @@ bool pictureSize(const QByteArray &bytes, QSize *pixels, QSizeF *twips, QString 
     return true;
 }
 
-Rendered render(const QByteArray &bytes, qint64 maxPixels)
+Rendered render(const QByteArray &bytes, qint64 maxPixels, qint64 workBudget)
 {
     Rendered result;
     PictureFrame frame;
@@ -81,13 +88,30 @@ Rendered render(const QByteArray &bytes, qint64 maxPixels)
         return result;
     }
     image.fill(Qt::transparent);
+    WorkMeter meter(workBudget);
     // Embedded bitmaps are held to the same bound as the picture itself.
-    result.warning = frame.format == Format::Emf ? playEmf(bytes, frame, &image, maxPixels)
-                                                 : playWmf(bytes, frame, &image, maxPixels);
+    result.warning = play(bytes, frame, &image, View(), &meter, maxPixels);
+    result.overBudget = meter.exhausted();
     result.format = frame.format;
     result.image = image;
     result.extentTwips = frame.twips;
     return result;
+}
+
+bool renderPart(const QByteArray &bytes, QImage *target, const View &view, WorkMeter *meter,
+                qint64 maxBitmapPixels, QString *error, QString *warning)
+{
+    PictureFrame frame;
+    QString problem;
+    if (!readHeader(bytes, &frame, &problem)) {
+        if (error)
+            *error = problem;
+        return false;
+    }
+    const QString note = play(bytes, frame, target, view, meter, maxBitmapPixels);
+    if (warning)
+        *warning = note;
+    return true;
 }
 
 } // namespace pictures::metafile

@@ -104,6 +104,7 @@ QImage WmfPlayer::packedDib(Reader r, quint16 usage) const
     options.paletteIndices = usage == 1;
     options.maxPixels = m_maxBitmapPixels;
     options.palette = m_palette;
+    options.meter = m_canvas.meter();
     return decodePackedDib(r.rest(), options);
 }
 
@@ -180,6 +181,7 @@ bool WmfPlayer::playObject(quint16 function, Reader &r)
                 options.paletteIndices = usage == 1;
                 options.maxPixels = kMaxPatternPixels;
                 options.palette = m_palette;
+                options.meter = m_canvas.meter();
                 brush.pattern = decodePackedDib(r.rest(), options);
             }
         }

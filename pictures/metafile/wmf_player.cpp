@@ -18,14 +18,15 @@ QPointF readReversedPoint(Reader &r)
 }
 
 QString playWmf(const QByteArray &bytes, const PictureFrame &frame, QImage *target,
-                qint64 maxBitmapPixels)
+                const View &view, WorkMeter *meter, qint64 maxBitmapPixels)
 {
-    WmfPlayer player(target, frame, maxBitmapPixels);
+    WmfPlayer player(target, frame, view, meter, maxBitmapPixels);
     return player.play(bytes, frame.firstRecord);
 }
 
-WmfPlayer::WmfPlayer(QImage *target, const PictureFrame &frame, qint64 maxBitmapPixels)
-    : m_canvas(target, Mapping::Wmf, frame), m_objects(frame.objectCount),
+WmfPlayer::WmfPlayer(QImage *target, const PictureFrame &frame, const View &view,
+                     WorkMeter *meter, qint64 maxBitmapPixels)
+    : m_canvas(target, Mapping::Wmf, frame, view, meter), m_objects(frame.objectCount),
       m_maxBitmapPixels(maxBitmapPixels)
 {
 }
@@ -49,6 +50,8 @@ QString WmfPlayer::play(const QByteArray &bytes, qint64 firstRecord)
         }
         if (function == wmf::Eof)
             return {};
+        if (!m_canvas.chargeRecord(qint64(words) * 2) || m_canvas.exhausted())
+            return Canvas::overBudgetNote(index, pos);
         Reader params = file.sub(pos + 6, qint64(words) * 2 - 6);
         playRecord(function, params);
         pos += qint64(words) * 2;

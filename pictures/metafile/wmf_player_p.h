@@ -10,7 +10,8 @@ namespace pictures::metafile {
 
 class WmfPlayer {
 public:
-    WmfPlayer(QImage *target, const PictureFrame &frame, qint64 maxBitmapPixels);
+    WmfPlayer(QImage *target, const PictureFrame &frame, const View &view, WorkMeter *meter,
+              qint64 maxBitmapPixels);
     QString play(const QByteArray &bytes, qint64 firstRecord);
 
 private:
