@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "platform/end_requests.h"
 #include "platform/startup.h"
 
 #include <QApplication>
@@ -13,7 +14,11 @@ int main(int argc, char *argv[])
     app.setDesktopFileName(QStringLiteral("io.github.totora.Totora"));
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
+    // Listening before the settings are read, so that a log-out during
+    // start-up cannot save the windows' design values over the user's file.
+    plat::EndRequests endRequests;
     Form1 form(plat::Platform::real());
+    form.followEndRequests(endRequests);
     form.Form_Load();
     form.show();
     return app.exec();

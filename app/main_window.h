@@ -7,6 +7,7 @@
 #include "controls/controls.h"
 #include "panel/panel_host.h"
 #include "platform/platform.h"
+#include "settings/settings_record.h"
 #include "sign/sign_host.h"
 #include "signboard/signboard_host.h"
 
@@ -21,6 +22,9 @@ class DestinationSign;
 class frmSet;
 class frmShowVersion;
 class Signboard;
+namespace plat {
+class EndRequests;
+}
 
 class Form1 : public QWidget, public PanelHost, public SignHost, public SignboardHost {
     Q_OBJECT
@@ -44,6 +48,13 @@ public:
     // Settings file.
     void LoadIni();
     void SaveIni();
+
+    // The end of the desktop session or a termination signal: saves the
+    // settings as closing the window does (without a message box) and ends
+    // the program; before the settings file has been applied, ends it
+    // without saving.
+    void followEndRequests(plat::EndRequests &requests);
+    void endOfSession();
 
     // The control panel, created hidden on first use.
     frmSet &panel();
@@ -110,6 +121,11 @@ private:
     void buildControls();
     void buildMenu();
     void applyDoorOutline();
+    // Empty, or why a value was refused (see form1_settings.cpp).
+    QString applySettings(const SettingsRecord &record);
+    void applyDefaultSettings();
+    SettingsRecord gatherSettings();
+    void saveSettings(bool tellUser);
 
     plat::Platform &m_platform;
     QImage m_coach;
@@ -120,4 +136,8 @@ private:
     bool m_panelFollowsFrame = false;
     QPoint m_panelPlacedAt;
     int m_frameChecks = 0;
+    // The file as start-up read it: places unchanged since are written back as read.
+    SettingsReadResult m_settingsRead;
+    bool m_settingsApplied = false;
+    plat::EndRequests *m_endRequests = nullptr;
 };

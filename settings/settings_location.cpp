@@ -1,38 +1,47 @@
 #include "settings/settings_location.h"
 
+#include "platform/file_access.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-SettingsLocation SettingsLocation::of(const plat::Process &process)
+using plat::PathKind;
+
+SettingsLocation SettingsLocation::of(const QString &programFolder, const QString &modelNumber)
 {
-    const QString name = plat::modelNumber(process) + QStringLiteral(".ini");
-    SettingsLocation where;
-    where.besideProgram = QDir(plat::programFolder(process)).filePath(name);
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (!userFolder.isEmpty())
-        where.perUser = QDir(userFolder).filePath(name);
-    const QFileInfo file(where.besideProgram);
-    const QFileInfo folder(file.absolutePath());
-    where.besideWritable = folder.isWritable() && (!file.exists() || file.isWritable());
+    const QString name = modelNumber + QStringLiteral(".ini");
+    const QString beside = QDir(programFolder).filePath(name);
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // A save replaces the file its links lead to, written aside in that file's folder.
+    const QString target = plat::replaceTarget(beside);
+    const QFileInfo file(target.isEmpty() ? beside : target);
+    const bool writable = QFileInfo(file.absolutePath()).isWritable() &&
+                          (!file.exists() || file.isWritable());
+    return choose(beside, userFolder.isEmpty() ? QString() : QDir(userFolder).filePath(name),
+                  writable);
+}
+
+SettingsLocation SettingsLocation::choose(const QString &besideProgram, const QString &perUser,
+                                          bool besideWritable)
+{
+    SettingsLocation where{besideProgram, perUser, {}, {}};
+    const PathKind beside = plat::pathKind(besideProgram);
+    // Something that is no plain file is never opened nor replaced.
+    const bool besideUsable = beside == PathKind::Missing || beside == PathKind::Regular;
+    if (besideUsable && (besideWritable || perUser.isEmpty()))
+        where.writePath = besideProgram;
+    else
+        where.writePath = perUser;
+
+    // Saves that go to the user's own file are read back from there, so a
+    // stale file beside a program this user cannot write hides none of them.
+    if (!perUser.isEmpty() && where.writePath == perUser &&
+        plat::pathKind(perUser) != PathKind::Missing)
+        where.readPath = perUser;
+    else if (beside == PathKind::Regular || perUser.isEmpty())
+        where.readPath = besideUsable ? besideProgram : QString();
+    else
+        where.readPath = perUser;
     return where;
-}
-
-QString SettingsLocation::readPath() const
-{
-    // A file beside a program this user cannot write (left by an earlier run
-    // as another user) would otherwise hide every session this user saved.
-    if (writePath() == perUser && QFileInfo::exists(perUser))
-        return perUser;
-    if (QFileInfo::exists(besideProgram) || perUser.isEmpty())
-        return besideProgram;
-    return perUser;
-}
-
-QString SettingsLocation::writePath() const
-{
-    if (besideWritable || perUser.isEmpty())
-        return besideProgram;
-    return perUser;
 }

@@ -1,23 +1,23 @@
 #pragma once
 // Where the settings file lives: beside the program, named after it; or, when
-// the program's folder cannot be written (an installed copy), under the same
-// name in the user's own configuration folder.
-
-#include "platform/platform.h"
+// that file cannot be written (an installed copy's folder) or is no plain file
+// at all (a pipe, a device, a folder, a link to one, a dangling link), under
+// the same name in the user's own configuration folder.
 
 #include <QString>
 
 struct SettingsLocation {
     QString besideProgram; // <program folder>/<model number>.ini
-    QString perUser;       // <user config folder>/<model number>.ini
-    bool besideWritable = true; // the program's folder, and a file there, can be written
+    QString perUser;       // <user config folder>/<model number>.ini; empty when there is none
+    // Where start-up reads and where shutdown writes, decided together so
+    // that the next start reads what this one saves. writePath is empty when
+    // there is nowhere to write.
+    QString readPath;
+    QString writePath;
 
-    static SettingsLocation of(const plat::Process &process);
-
-    // Where the last save went when there is a file there: the user's own file
-    // when the program's folder cannot be written; else the file beside the
-    // program when there is one; else the user's own.
-    QString readPath() const;
-    // Beside the program when that folder can be written, else the user's own.
-    QString writePath() const;
+    static SettingsLocation of(const QString &programFolder, const QString &modelNumber);
+    // The decision itself, given whether a plain file beside the program (or
+    // the file its links lead to) and its folder can be written.
+    static SettingsLocation choose(const QString &besideProgram, const QString &perUser,
+                                   bool besideWritable);
 };

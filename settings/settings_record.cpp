@@ -2,27 +2,56 @@
 
 #include "platform/text_codec.h"
 
-#include <QStringList>
-
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <limits>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
-const std::array<const char *, kSettingsFieldCount> kFieldNames = {
-    "Form1 left", "Form1 top", "frmSet left", "frmSet top",
-    "makuPath(0)", "makuPath(1)", "scllMakuSpeed(0)", "scllMakuSpeed(1)",
-    "kanbanPath", "PicKanban left", "PicKanban top", "MnuViewKanban",
-    "MnuViewWaku", "HScroll1", "HScroll2", "Option1 index",
+using FieldMember = std::variant<qint32 SettingsRecord::*, qint16 SettingsRecord::*,
+                                 bool SettingsRecord::*, QString SettingsRecord::*>;
+
+struct Field {
+    const char *name; // as the windows call the value, for the error output
+    FieldMember member; // its type is the type the field is read and written as
 };
+
+// The line, in order. Reader and writer both walk this table.
+const std::array<Field, kSettingsFieldCount> kFields = {{
+    {"Form1 left", &SettingsRecord::form1Left},
+    {"Form1 top", &SettingsRecord::form1Top},
+    {"frmSet left", &SettingsRecord::frmSetLeft},
+    {"frmSet top", &SettingsRecord::frmSetTop},
+    {"makuPath(0)", &SettingsRecord::makuPath0},
+    {"makuPath(1)", &SettingsRecord::makuPath1},
+    {"scllMakuSpeed(0)", &SettingsRecord::makuSpeed0},
+    {"scllMakuSpeed(1)", &SettingsRecord::makuSpeed1},
+    {"kanbanPath", &SettingsRecord::kanbanPath},
+    {"PicKanban left", &SettingsRecord::kanbanLeft},
+    {"PicKanban top", &SettingsRecord::kanbanTop},
+    {"MnuViewKanban", &SettingsRecord::viewKanban},
+    {"MnuViewWaku", &SettingsRecord::viewWaku},
+    {"HScroll1", &SettingsRecord::hScroll1},
+    {"HScroll2", &SettingsRecord::hScroll2},
+    {"Option1 index", &SettingsRecord::option},
+}};
+
+template <typename Member>
+int fieldIndexOf(Member member)
+{
+    for (int i = 0; i < kSettingsFieldCount; ++i)
+        if (const Member *m = std::get_if<Member>(&kFields[i].member); m && *m == member)
+            return i;
+    Q_UNREACHABLE();
+    return kSettingsFieldCount;
+}
 
 QString fieldLabel(int index)
 {
-    return QStringLiteral("field %1 (%2)").arg(index + 1).arg(QLatin1StringView(kFieldNames[index]));
+    return QStringLiteral("field %1 (%2)").arg(index + 1).arg(QLatin1StringView(kFields[index].name));
 }
 
 // The offending text, shortened so that a huge field cannot make a huge message.
@@ -35,6 +64,8 @@ QString quoteForMessage(QByteArrayView text)
         result += QStringLiteral("...");
     return u'"' + result + u'"';
 }
+
+constexpr char kCtrlZ = 26;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -230,23 +261,14 @@ QString readWhole(const RawField &field, qint64 min, qint64 max, qint64 *value)
     return {};
 }
 
-QString readInt32(const RawField &field, qint32 *target)
+template <typename Int>
+QString readInteger(const RawField &field, Int *target)
 {
     qint64 value = 0;
-    QString error = readWhole(field, std::numeric_limits<qint32>::min(),
-                              std::numeric_limits<qint32>::max(), &value);
+    QString error = readWhole(field, std::numeric_limits<Int>::min(),
+                              std::numeric_limits<Int>::max(), &value);
     if (error.isEmpty())
-        *target = qint32(value);
-    return error;
-}
-
-QString readInt16(const RawField &field, qint16 *target)
-{
-    qint64 value = 0;
-    QString error = readWhole(field, std::numeric_limits<qint16>::min(),
-                              std::numeric_limits<qint16>::max(), &value);
-    if (error.isEmpty())
-        *target = qint16(value);
+        *target = Int(value);
     return error;
 }
 
@@ -276,6 +298,8 @@ QString readTruth(const RawField &field, bool *target)
 
 QString readText(const RawField &field, QString *target)
 {
+    if (field.text.size() > kMaxSettingsPathBytes)
+        return QStringLiteral("the text is longer than %1 bytes").arg(kMaxSettingsPathBytes);
     std::optional<QString> text = plat::decodeLocalText(field.text);
     if (!text)
         return QStringLiteral("the text is not valid %1").arg(plat::localTextEncodingName());
@@ -283,85 +307,88 @@ QString readText(const RawField &field, QString *target)
     return {};
 }
 
-QString storeField(SettingsRecord &r, int index, const RawField &field)
+QString storeField(SettingsRecord &record, const Field &spec, const RawField &field)
 {
-    switch (index) {
-    case 0: return readInt32(field, &r.form1Left);
-    case 1: return readInt32(field, &r.form1Top);
-    case 2: return readInt32(field, &r.frmSetLeft);
-    case 3: return readInt32(field, &r.frmSetTop);
-    case 4: return readText(field, &r.makuPath0);
-    case 5: return readText(field, &r.makuPath1);
-    case 6: return readInt32(field, &r.makuSpeed0);
-    case 7: return readInt32(field, &r.makuSpeed1);
-    case 8: return readText(field, &r.kanbanPath);
-    case 9: return readInt32(field, &r.kanbanLeft);
-    case 10: return readInt32(field, &r.kanbanTop);
-    case 11: return readTruth(field, &r.viewKanban);
-    case 12: return readTruth(field, &r.viewWaku);
-    case 13: return readInt32(field, &r.hScroll1);
-    case 14: return readInt32(field, &r.hScroll2);
-    case 15: return readInt16(field, &r.option);
-    }
-    Q_UNREACHABLE();
+    return std::visit(
+        [&](auto member) -> QString {
+            auto *target = &(record.*member);
+            using Value = std::remove_pointer_t<decltype(target)>;
+            if constexpr (std::is_same_v<Value, QString>)
+                return readText(field, target);
+            else if constexpr (std::is_same_v<Value, bool>)
+                return readTruth(field, target);
+            else
+                return readInteger(field, target);
+        },
+        spec.member);
+}
+
+// Empty, or why the text cannot be carried by the line as it is.
+QString textProblem(const QString &text, QByteArray *bytes)
+{
+    if (text.contains(u'"'))
+        return QStringLiteral("it contains a double quote, which the line cannot hold");
+    if (text.contains(QChar(kCtrlZ)))
+        return QStringLiteral("it contains a Ctrl-Z, which ends the file");
+    std::optional<QByteArray> encoded = plat::encodeLocalText(text);
+    if (!encoded)
+        return QStringLiteral("it has characters that %1 cannot hold")
+            .arg(plat::localTextEncodingName());
+    if (encoded->size() > kMaxSettingsPathBytes)
+        return QStringLiteral("it is longer than %1 bytes").arg(kMaxSettingsPathBytes);
+    *bytes = std::move(*encoded);
     return {};
 }
 
-// The shortest fixed-point text that reads back as the same float.
-QByteArray formatFloat(float value, bool *ok)
+QByteArray formatField(const SettingsRecord &record, int index, QStringList *leftOut)
 {
-    *ok = std::isfinite(value);
-    if (!*ok || value == 0)
-        return QByteArrayLiteral("0"); // also turns -0 into 0
-    // A float's longest fixed form is under 60 characters (39 digits, or a tiny denormal).
-    std::array<char, 128> buffer;
-    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                         std::chars_format::fixed);
-    Q_ASSERT(ec == std::errc());
-    return QByteArray(buffer.data(), end - buffer.data());
-}
-
-QByteArray formatText(const QString &text, QString *problem)
-{
-    if (text.contains(u'"')) {
-        *problem = QStringLiteral("contains a double quote, which the line cannot hold");
-        return QByteArrayLiteral("\"\"");
-    }
-    const std::optional<QByteArray> bytes = plat::encodeLocalText(text);
-    if (!bytes) {
-        *problem = QStringLiteral("has characters that %1 cannot hold")
-                       .arg(plat::localTextEncodingName());
-        return QByteArrayLiteral("\"\"");
-    }
-    return '"' + *bytes + '"';
+    return std::visit(
+        [&](auto member) -> QByteArray {
+            const auto &value = record.*member;
+            using Value = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, QString>) {
+                QByteArray bytes;
+                const QString problem = textProblem(value, &bytes);
+                if (!problem.isEmpty())
+                    *leftOut << fieldLabel(index) + QStringLiteral(" written empty: ") + problem;
+                return '"' + bytes + '"';
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                return value ? QByteArrayLiteral("#TRUE#") : QByteArrayLiteral("#FALSE#");
+            } else {
+                return QByteArray::number(value);
+            }
+        },
+        kFields[index].member);
 }
 
 } // namespace
 
+bool SettingsReadResult::holds(qint32 SettingsRecord::*member) const
+{
+    return fieldIndexOf(member) < fieldsRead;
+}
+
+bool SettingsReadResult::holds(QString SettingsRecord::*member) const
+{
+    return fieldIndexOf(member) < fieldsRead;
+}
+
 SettingsReadResult readSettingsRecord(QByteArrayView fileBytes)
 {
+    QByteArrayView bytes = fileBytes.first(std::min(fileBytes.size(), kSettingsReadLimit));
+    if (const qsizetype end = bytes.indexOf(kCtrlZ); end >= 0)
+        bytes = bytes.first(end);
+    FieldScanner scanner(plat::skipByteOrderMark(bytes));
     SettingsReadResult result;
-    if (fileBytes.size() > kMaxSettingsFileSize) {
-        result.error = QStringLiteral("the file has %1 bytes, more than the %2 a settings file may have")
-                           .arg(fileBytes.size())
-                           .arg(kMaxSettingsFileSize);
-        return result;
-    }
-    FieldScanner scanner(plat::skipByteOrderMark(fileBytes));
     for (int index = 0; index < kSettingsFieldCount; ++index) {
         QString error;
         const std::optional<RawField> field = scanner.next(&error);
-        if (!field) {
-            result.error = error.isEmpty()
-                ? QStringLiteral("the file ends before field %1; %2 fields are needed")
-                      .arg(index + 1)
-                      .arg(kSettingsFieldCount)
-                : fieldLabel(index) + QStringLiteral(": ") + error;
-            return result;
-        }
-        error = storeField(result.record, index, *field);
+        if (field)
+            error = storeField(result.record, kFields[index], *field);
+        else if (error.isEmpty())
+            error = QStringLiteral("the file ends before it");
         if (!error.isEmpty()) {
-            result.error = fieldLabel(index) + QStringLiteral(": ") + error;
+            result.problem = fieldLabel(index) + QStringLiteral(": ") + error;
             return result;
         }
         result.fieldsRead = index + 1;
@@ -369,46 +396,14 @@ SettingsReadResult readSettingsRecord(QByteArrayView fileBytes)
     return result;
 }
 
-SettingsWriteResult writeSettingsRecord(const SettingsValues &v)
+SettingsLine writeSettingsRecord(const SettingsRecord &record)
 {
-    QStringList problems;
-    const auto position = [&](int index, float value) {
-        bool ok = true;
-        QByteArray text = formatFloat(value, &ok);
-        if (!ok)
-            problems << fieldLabel(index) + QStringLiteral(" is not a finite number; written as 0");
-        return text;
-    };
-    const auto text = [&](int index, const QString &value) {
-        QString problem;
-        QByteArray bytes = formatText(value, &problem);
-        if (!problem.isEmpty())
-            problems << fieldLabel(index) + u' ' + problem + QStringLiteral("; written empty");
-        return bytes;
-    };
-    const auto whole = [](qint16 value) { return QByteArray::number(value); };
-    const auto truth = [](bool value) {
-        return value ? QByteArrayLiteral("#TRUE#") : QByteArrayLiteral("#FALSE#");
-    };
-
-    const std::array<QByteArray, kSettingsFieldCount> fields = {
-        position(0, v.form1Left),  position(1, v.form1Top),
-        position(2, v.frmSetLeft), position(3, v.frmSetTop),
-        text(4, v.makuPath0),      text(5, v.makuPath1),
-        whole(v.makuSpeed0),       whole(v.makuSpeed1),
-        text(8, v.kanbanPath),     position(9, v.kanbanLeft),
-        position(10, v.kanbanTop), truth(v.viewKanban),
-        truth(v.viewWaku),         whole(v.hScroll1),
-        whole(v.hScroll2),         whole(v.option),
-    };
-
-    SettingsWriteResult result;
+    SettingsLine line;
     for (int index = 0; index < kSettingsFieldCount; ++index) {
         if (index > 0)
-            result.bytes += ',';
-        result.bytes += fields[index];
+            line.bytes += ',';
+        line.bytes += formatField(record, index, &line.leftOut);
     }
-    result.bytes += "\r\n";
-    result.warning = problems.join(QStringLiteral("; "));
-    return result;
+    line.bytes += "\r\n";
+    return line;
 }

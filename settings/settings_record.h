@@ -1,25 +1,25 @@
 #pragma once
-// The settings file's one line: 16 fields in a fixed order, no names, in the
-// classic sequential-file text format. This layer only formats, parses and
+// The settings file's one line: 16 fields in a fixed order and no names, in
+// the classic sequential-file text format. This layer formats, parses and
 // converts types; which values a control accepts is decided where the values
 // are applied, because values applied before a refusal stay applied.
-//
-// Field order: 1 Form1 left, 2 Form1 top, 3 frmSet left, 4 frmSet top,
-// 5 makuPath(0), 6 makuPath(1), 7 scllMakuSpeed(0), 8 scllMakuSpeed(1),
-// 9 kanbanPath, 10 PicKanban left, 11 PicKanban top, 12 MnuViewKanban,
-// 13 MnuViewWaku, 14 HScroll1, 15 HScroll2, 16 Option1 index.
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 inline constexpr int kSettingsFieldCount = 16;
 
-// Larger inputs are refused outright; the line written is a few hundred bytes.
-inline constexpr qsizetype kMaxSettingsFileSize = 64 * 1024;
+// A path longer than this in the file's encoding is neither read nor written:
+// the longest path Windows allows, in its code page, fits.
+inline constexpr qsizetype kMaxSettingsPathBytes = 64 * 1024;
+// The reader looks no further into a file than this. The longest line the
+// writer makes (three of the longest paths) fits with room to spare.
+inline constexpr qsizetype kSettingsReadLimit = 256 * 1024;
 
-// The values as read ("read as" types). Positions are whole twips.
+// The sixteen values in the order of the line. Positions are whole twips.
 struct SettingsRecord {
     qint32 form1Left = 0;
     qint32 form1Top = 0;
@@ -42,22 +42,24 @@ struct SettingsRecord {
 };
 
 struct SettingsReadResult {
-    // Fields 1..fieldsRead hold what the file says; the rest keep their
-    // zero/empty initial values.
+    // The fields read before the first failure hold what the file says; the
+    // rest keep their zero or empty values.
     SettingsRecord record;
-    // Fields read and converted before the first failure (0..16).
     int fieldsRead = 0;
-    // Why reading stopped; empty when all 16 fields were read.
-    QString error;
+    // Why reading stopped, for the error output; empty when all 16 were read.
+    QString problem;
 
     bool complete() const { return fieldsRead == kSettingsFieldCount; }
+    // Whether the field that fills this member was read.
+    bool holds(qint32 SettingsRecord::*member) const;
+    bool holds(QString SettingsRecord::*member) const;
 };
 
 // Parses the file's bytes (the local text encoding: the ANSI code page on
-// Windows, UTF-8 elsewhere). Reading rules:
-// - a field ends at a comma, a CR (with an LF right after it), a lone LF
-//   (files edited on other systems) or the end of the file; line ends
-//   separate fields just as commas do;
+// Windows, UTF-8 elsewhere), as the classic reader does:
+// - the file ends at its first Ctrl-Z (26), or after kSettingsReadLimit bytes;
+// - a field ends at a comma, a CR (with an LF right after it), a lone LF or
+//   the end of the file: line ends separate fields just as commas do;
 // - blanks (space, tab) before a field are skipped; an unquoted field loses
 //   its trailing blanks;
 // - a quoted field runs to its closing quote, commas and line ends inside
@@ -66,45 +68,22 @@ struct SettingsReadResult {
 //   optional exponent ("1200", "+5", "-1.5", "1.2e3"); a fraction is rounded
 //   half to even; a value that does not fit the field's 32-bit (field 16:
 //   16-bit) integer fails; an empty field and a quoted field fail;
-// - truth fields take #TRUE# and #FALSE# (any letter case) or, as the classic
-//   reader does, a number: nonzero is true;
-// - string fields take a quoted or an unquoted text;
-// - text after the 16th field is ignored.
+// - truth fields take #TRUE# and #FALSE# (any letter case) or a number, which
+//   is true when it is not zero;
+// - text fields take a quoted or an unquoted text;
+// - whatever follows the 16th field is ignored.
 SettingsReadResult readSettingsRecord(QByteArrayView fileBytes);
 
-// The values as the windows and controls hold them, with the types the line
-// is written from.
-struct SettingsValues {
-    float form1Left = 0;
-    float form1Top = 0;
-    float frmSetLeft = 0;
-    float frmSetTop = 0;
-    QString makuPath0;
-    QString makuPath1;
-    qint16 makuSpeed0 = 0;
-    qint16 makuSpeed1 = 0;
-    QString kanbanPath;
-    float kanbanLeft = 0;
-    float kanbanTop = 0;
-    bool viewKanban = false;
-    bool viewWaku = false;
-    qint16 hScroll1 = 0;
-    qint16 hScroll2 = 0;
-    qint16 option = 0;
-};
-
-struct SettingsWriteResult {
+struct SettingsLine {
     // One line ended by CR LF, in the local text encoding; always readable.
     QByteArray bytes;
-    // Empty, or says which values could not be stored as they are (see below).
-    QString warning;
+    // For the error output: each path written empty instead, and why.
+    QStringList leftOut;
 };
 
-// Formats the line: numbers as plain decimal text (whole numbers as plain
-// digits, a fraction as the shortest decimal that reads back as the same
-// float, never an exponent), strings in double quotes, #TRUE#/#FALSE#.
-// The format has no escape for a double quote, and the local encoding may lack
-// a path's characters: such a path is written as "" rather than as a line
-// that reads back wrong, and the warning names it. A position that is not a
-// finite number is written as 0, likewise with a warning.
-SettingsWriteResult writeSettingsRecord(const SettingsValues &values);
+// Formats the line: numbers as plain decimal digits, texts in double quotes,
+// #TRUE#/#FALSE#. A path the line cannot carry (a double quote, which has no
+// escape; a Ctrl-Z, which would end the file; characters the local encoding
+// lacks; more than kMaxSettingsPathBytes) is written as "" rather than as a
+// line that reads back wrong.
+SettingsLine writeSettingsRecord(const SettingsRecord &record);

@@ -1,29 +1,31 @@
 // The settings file as the windows use it: what a start-up applies, what the
-// shutdown writes, where the file lives, and what happens when it cannot be
-// read or written.
+// shutdown and the end of a session write, where the file lives, and what
+// happens when it is damaged, no plain file, or cannot be written.
 
 #include "app/main_window.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
+#include "platform/end_requests.h"
 #include "settings/settings_location.h"
-#include "settings/settings_record.h"
 #include "sign/destination_sign.h"
 #include "signboard/signboard.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 using controls::TwipsRect;
@@ -35,6 +37,10 @@ const QByteArray kExample =
     "\r\n";
 
 QString iniBeside(FakePlatform &fp) { return fp.process.folder.filePath("TT04K0007.ini"); }
+QString iniPerUser(FakePlatform &fp)
+{
+    return SettingsLocation::of(plat::programFolder(fp.process), "TT04K0007").perUser;
+}
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -56,22 +62,11 @@ QString writePicture(const QString &folder, const QString &name, QSize size)
     return image.save(path) ? path : QString();
 }
 
-// The sixteen fields with the three paths as %1 (strip 0), %2 (strip 1) and
-// %3 (signboard).
-QByteArray line(const QString &pattern, const QString &strip0, const QString &strip1,
-                const QString &board)
-{
-    return pattern.arg(strip0, strip1, board).toUtf8() + "\r\n";
-}
-
 // Points HOME, and with it the per-user folder of the test mode, elsewhere
 // while it lives.
 class HomeAt {
 public:
-    explicit HomeAt(const QString &path) : m_old(qgetenv("HOME"))
-    {
-        qputenv("HOME", QFile::encodeName(path));
-    }
+    explicit HomeAt(const QString &path) : m_old(qgetenv("HOME")) { qputenv("HOME", QFile::encodeName(path)); }
     ~HomeAt() { qputenv("HOME", m_old); }
 
 private:
@@ -100,25 +95,23 @@ class TestSettingsFile : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
+    void fileComesBackAsItWas_data();
+    void fileComesBackAsItWas();
     void roundTrip_data();
     void roundTrip();
-    void classicLineWithMissingPictures();
     void defaultsPath_data();
     void defaultsPath();
-    void unloadablePicture_data();
-    void unloadablePicture();
     void placesOffScreen_data();
     void placesOffScreen();
-    void labelsKeepTheirTextForUnchangedValues();
-    void closedPanelKeepsItsValues();
+    void notAPlainFile_data();
+    void notAPlainFile();
+    void savedThroughALink();
     void location_data();
     void location();
-    void locationSeesReadOnlyFolder();
-    void perUserFileWhenProgramFolderIsNotWritable();
-    void unwritable_data();
-    void unwritable();
-    void failedWriteKeepsPreviousFile();
-    void unstorablePathIsReported();
+    void saveProblems_data();
+    void saveProblems();
+    void endOfSession_data();
+    void endOfSession();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -136,6 +129,46 @@ void TestSettingsFile::cleanup()
 {
     m_homeAt.reset();
     m_home.reset();
+}
+
+void TestSettingsFile::fileComesBackAsItWas_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("saved");
+    const QByteArray line = kExample.chopped(2);
+    const auto with = [&](const QByteArray &from, const QByteArray &to) {
+        return QByteArray(kExample).replace(from, to);
+    };
+    // Missing pictures: every other field applies, and the paths are kept.
+    QTest::newRow("the example") << kExample << kExample;
+    QTest::newRow("a 17th field and binary junk") << line + QByteArray(",17\r\n\0\xff\x1a junk", 13) << kExample;
+    QTest::newRow("1 MiB after the line") << kExample + QByteArray(1 << 20, 'x') << kExample;
+    const QByteArray limits = with(",19,1,", ",0,1000,").replace(",1000,6000,0", ",1,30000,2");
+    QTest::newRow("every slider's limits") << limits << limits;
+    // Beyond 2^24 a float skips whole numbers; what was read is written.
+    const QByteArray far = with(",10620,1800,", ",2147483647,-2147483648,");
+    QTest::newRow("signboard at the int32 limits") << far << far;
+    const QByteArray odd = with(",10620,1800,", ",16777217,-16777219,");
+    QTest::newRow("signboard between floats") << odd << odd;
+    const QByteArray between = with("1200,900,1200,5100", "1207,908,1201,5114");
+    QTest::newRow("places between pixels") << between << between;
+    QTest::newRow("fractions read as whole numbers") << with(",1800,", ",1800.4,") << kExample;
+}
+
+void TestSettingsFile::fileComesBackAsItWas()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, saved);
+    FakePlatform fp;
+    QVERIFY(writeFile(iniBeside(fp), file));
+    {
+        Form1 form(fp.platform);
+        form.Form_Load();
+        form.close();
+    }
+    QCOMPARE(readFile(iniBeside(fp)), saved);
+    QVERIFY(fp.alerts.calls.isEmpty());
+    QCOMPARE(fp.process.exits, QList<int>{0});
 }
 
 void TestSettingsFile::roundTrip_data()
@@ -173,8 +206,9 @@ void TestSettingsFile::roundTrip()
         set.scllMakuSpeed[0]->setValue(250);
         set.scllMakuSpeed[1]->setValue(1000);
         set.Option1[2]->setChecked(true);
+        // A panel the user closed keeps its last values.
+        set.close();
         form.close();
-        QCOMPARE(fp.process.exits, QList<int>({0}));
         saved = readFile(iniBeside(fp));
     }
     Form1 form(fp.platform);
@@ -207,49 +241,33 @@ void TestSettingsFile::roundTrip()
     QCOMPARE(readFile(iniBeside(fp)), saved);
 }
 
-void TestSettingsFile::classicLineWithMissingPictures()
-{
-    FakePlatform fp;
-    QVERIFY(writeFile(iniBeside(fp), kExample));
-    Form1 form(fp.platform);
-    form.Form_Load();
-    QVERIFY(form.imgMaku1[0]->picture().isNull());
-    QVERIFY(form.PicKanban->picture().isNull());
-    QVERIFY(fp.alerts.calls.isEmpty());
-    // Every other field applied, and the paths kept: the same line comes back.
-    form.close();
-    QCOMPARE(readFile(iniBeside(fp)), kExample);
-}
-
 void TestSettingsFile::defaultsPath_data()
 {
-    QTest::addColumn<bool>("hasFile");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<int>("pathsKept");     // how many of the three paths the file hands over
-    QTest::addColumn<bool>("marksFromFile"); // the file's two marks are both #FALSE#
-    QTest::addColumn<bool>("stripsLoaded");
-    const QString tail = "%3\",600,300,#FALSE#,#FALSE#,";
-    QTest::newRow("no file") << false << QString() << 0 << false << false;
-    QTest::newRow("empty file") << true << QString() << 0 << false << false;
-    QTest::newRow("sign step 1001")
-        << true << "1200,900,1200,5100,\"%1\",\"%2\",1001,1,\"" + tail + "1200,5000,1" << 3 << true
-        << false;
-    QTest::newRow("front door slider 0")
-        << true << "1200,900,1200,5100,\"%1\",\"%2\",5,5,\"" + tail + "0,5000,1" << 3 << true
-        << false;
-    QTest::newRow("option 3") << true << "1200,900,1200,5100,\"%1\",\"%2\",5,5,\"" + tail + "1200,5000,3"
-                              << 3 << true << true;
-    QTest::newRow("ends after field 6") << true << "1200,900,1200,5100,\"%1\",\"%2\"" << 2 << false
-                                        << false;
-    QTest::newRow("text where a number belongs")
-        << true << "\"x\",900,1200,5100,\"%1\",\"%2\",5,5,\"" + tail + "1200,5000,1" << 0 << false
-        << false;
+    QTest::addColumn<QByteArray>("pattern"); // %S: a strip's path, %K: the signboard's
+    QTest::addColumn<int>("pathsKept");       // how many of the three paths the file hands over
+    QTest::addColumn<bool>("marksFromFile");  // the file's two marks, both #FALSE#, applied
+    QTest::addColumn<bool>("stripsLoaded");   // the last step before field 16
+    const QByteArray head = R"(1200,900,1200,5100,"%S","%S",)";
+    const QByteArray board = R"("%K",600,300,#FALSE#,#FALSE#,)";
+    const auto values = [&](const char *steps, const char *doors) { return head + steps + board + doors; };
+    QTest::newRow("no file") << QByteArray() << 0 << false << false;
+    QTest::newRow("empty file") << QByteArray("\r\n") << 0 << false << false;
+    // Outside the ranges the controls accept: 0 to 1000, 1 to 30000, 0 to 2.
+    QTest::newRow("sign step 1001") << values("1001,1,", "1200,5000,1") << 3 << true << false;
+    QTest::newRow("sign step -1") << values("5,-1,", "1200,5000,1") << 3 << true << false;
+    QTest::newRow("front door 0") << values("5,5,", "0,5000,1") << 3 << true << false;
+    QTest::newRow("middle door 30001") << values("5,5,", "1200,30001,1") << 3 << true << false;
+    QTest::newRow("option 3") << values("5,5,", "1200,5000,3") << 3 << true << true;
+    QTest::newRow("option -1") << values("5,5,", "1200,5000,-1") << 3 << true << true;
+    QTest::newRow("ends after field 6") << head.chopped(1) << 2 << false << false;
+    QTest::newRow("text where a number belongs") << "\"x\"" + values("5,5,", "1200,5000,1").mid(4) << 0 << false << false;
+    // The file ends at a Ctrl-Z: the signboard's path is never read.
+    QTest::newRow("Ctrl-Z before field 9") << values("5,5,\x1a", "1200,5000,1") << 2 << false << false;
 }
 
 void TestSettingsFile::defaultsPath()
 {
-    QFETCH(bool, hasFile);
-    QFETCH(QString, pattern);
+    QFETCH(QByteArray, pattern);
     QFETCH(int, pathsKept);
     QFETCH(bool, marksFromFile);
     QFETCH(bool, stripsLoaded);
@@ -257,14 +275,12 @@ void TestSettingsFile::defaultsPath()
     const QString folder = fp.process.folder.path();
     const QString strip = writePicture(folder, "strip.png", {50, 200});
     const QString board = writePicture(folder, "board.png", {80, 40});
-    if (hasFile)
-        QVERIFY(writeFile(iniBeside(fp), pattern.isEmpty() ? QByteArray()
-                                                           : line(pattern, strip, strip, board)));
+    if (!pattern.isEmpty())
+        QVERIFY(writeFile(iniBeside(fp), pattern.replace("%S", strip.toUtf8()).replace("%K", board.toUtf8())));
     Form1 form(fp.platform);
     form.Form_Load();
     checkDefaults(form);
-    QCOMPARE(form.sign().makuPath[0], pathsKept >= 1 ? strip : QString());
-    QCOMPARE(form.sign().makuPath[1], pathsKept >= 2 ? strip : QString());
+    QCOMPARE(form.sign().makuPath, (std::array<QString, 2>{pathsKept >= 1 ? strip : QString(), pathsKept >= 2 ? strip : QString()}));
     QCOMPARE(form.signboard().kanbanPath, pathsKept >= 3 ? board : QString());
     QCOMPARE(form.MnuViewKanban->isChecked(), !marksFromFile);
     QCOMPARE(form.PicKanban->isVisibleTo(&form), !marksFromFile);
@@ -272,55 +288,13 @@ void TestSettingsFile::defaultsPath()
     QCOMPARE(form.shpK_Waku[2]->isVisibleTo(&form), !marksFromFile);
     QCOMPARE(!form.imgMaku1[0]->picture().isNull(), stripsLoaded);
     QCOMPARE(!form.imgMaku1[1]->picture().isNull(), stripsLoaded);
-    QVERIFY(fp.alerts.calls.isEmpty());
-    // The paths read are written back at exit.
+    // The paths read are written back at exit, and no message is shown.
     form.close();
-    const SettingsReadResult saved = readSettingsRecord(readFile(iniBeside(fp)));
-    QVERIFY(saved.complete());
-    QCOMPARE(saved.record.kanbanPath, form.signboard().kanbanPath);
-    QCOMPARE(saved.record.makuPath1, form.sign().makuPath[1]);
-}
-
-void TestSettingsFile::unloadablePicture_data()
-{
-    QTest::addColumn<int>("broken"); // 0, 1: that strip's file; 2: the signboard's
-    QTest::addColumn<bool>("deleted"); // else it holds text, not a picture
-    QTest::newRow("strip 0 deleted") << 0 << true;
-    QTest::newRow("strip 1 deleted") << 1 << true;
-    QTest::newRow("signboard deleted") << 2 << true;
-    QTest::newRow("signboard not a picture") << 2 << false;
-}
-
-void TestSettingsFile::unloadablePicture()
-{
-    QFETCH(int, broken);
-    QFETCH(bool, deleted);
-    FakePlatform fp;
-    const QString folder = fp.process.folder.path();
-    QStringList paths{writePicture(folder, "s0.png", {50, 300}),
-                      writePicture(folder, "s1.png", {50, 120}),
-                      writePicture(folder, "k.png", {80, 40})};
-    if (deleted)
-        QVERIFY(QFile::remove(paths[broken]));
-    else
-        QVERIFY(writeFile(paths[broken], "no picture here\r\n"));
-    const QByteArray bytes = line(
-        "1200,900,1200,5100,\"%1\",\"%2\",19,7,\"%3\",3000,1500,#TRUE#,#TRUE#,1200,5000,2",
-        paths[0], paths[1], paths[2]);
-    QVERIFY(writeFile(iniBeside(fp), bytes));
-    Form1 form(fp.platform);
-    form.Form_Load();
-    QCOMPARE(form.imgMaku1[0]->picture().isNull(), broken == 0);
-    QCOMPARE(form.imgMaku1[1]->picture().isNull(), broken == 1);
-    QCOMPARE(form.PicKanban->picture().isNull(), broken == 2);
-    const TwipsRect kanban{3000, 1500, broken == 2 ? 1410.0f : 1200.0f,
-                           broken == 2 ? 450.0f : 600.0f};
-    QCOMPARE(form.PicKanban->twips(), kanban);
-    QCOMPARE(form.shpK_Waku[1]->twipsLeft(), kanban.left + kanban.width);
+    const QList<QByteArray> saved = readFile(iniBeside(fp)).split(',');
+    QCOMPARE(saved.size(), 16);
+    QCOMPARE(saved[5], '"' + form.sign().makuPath[1].toUtf8() + '"');
+    QCOMPARE(saved[8], '"' + form.signboard().kanbanPath.toUtf8() + '"');
     QVERIFY(fp.alerts.calls.isEmpty());
-    // Every field applied and the broken path kept: the same line comes back.
-    form.close();
-    QCOMPARE(readFile(iniBeside(fp)), bytes);
 }
 
 void TestSettingsFile::placesOffScreen_data()
@@ -332,18 +306,11 @@ void TestSettingsFile::placesOffScreen_data()
     QTest::addColumn<QPoint>("formAt");
     QTest::addColumn<QPoint>("panelAt"); // (-1, -1): just below the main window
     const QPoint below(-1, -1);
-    QTest::newRow("both on the screen") << QPoint(80, 60) << QPoint(80, 340) << QPoint(80, 60)
-                                        << QPoint(80, 340);
-    QTest::newRow("partly on the screen") << QPoint(-867, 599) << QPoint(799, -143)
-                                          << QPoint(-867, 599) << QPoint(799, -143);
-    QTest::newRow("main window right of the screen")
-        << QPoint(800, 60) << QPoint(80, 340) << QPoint(0, 0) << QPoint(80, 340);
-    QTest::newRow("main window above the screen")
-        << QPoint(80, -254) << QPoint(80, 340) << QPoint(0, 0) << QPoint(80, 340);
-    QTest::newRow("panel left of the screen")
-        << QPoint(80, 60) << QPoint(-265, 340) << QPoint(80, 60) << below;
-    QTest::newRow("both far away") << QPoint(-20000, 30000) << QPoint(5000, 5000) << QPoint(0, 0)
-                                   << below;
+    QTest::newRow("partly on the screen") << QPoint(-867, 599) << QPoint(799, -143) << QPoint(-867, 599) << QPoint(799, -143);
+    QTest::newRow("main window right of the screen") << QPoint(800, 60) << QPoint(80, 340) << QPoint(0, 0) << QPoint(80, 340);
+    QTest::newRow("main window above the screen") << QPoint(80, -254) << QPoint(80, 340) << QPoint(0, 0) << QPoint(80, 340);
+    QTest::newRow("panel left of the screen") << QPoint(80, 60) << QPoint(-265, 340) << QPoint(80, 60) << below;
+    QTest::newRow("both far away") << QPoint(-20000, 30000) << QPoint(5000, 5000) << QPoint(0, 0) << below;
 }
 
 void TestSettingsFile::placesOffScreen()
@@ -353,221 +320,248 @@ void TestSettingsFile::placesOffScreen()
     QFETCH(QPoint, formAt);
     QFETCH(QPoint, panelAt);
     FakePlatform fp;
-    const QString places = QStringLiteral("%1,%2,%3,%4,")
-                               .arg(form.x() * 15).arg(form.y() * 15)
-                               .arg(panel.x() * 15).arg(panel.y() * 15);
-    QVERIFY(writeFile(iniBeside(fp),
-                      places.toUtf8() + R"("","",1,1,"",600,300,#TRUE#,#TRUE#,1200,5000,1)"));
+    const QString places = QStringLiteral("%1,%2,%3,%4,").arg(form.x() * 15).arg(form.y() * 15).arg(panel.x() * 15).arg(panel.y() * 15);
+    QVERIFY(writeFile(iniBeside(fp), places.toUtf8() + R"("","",1,1,"",600,300,#TRUE#,#TRUE#,1200,5000,1)"));
     Form1 w(fp.platform);
     w.Form_Load();
     QCOMPARE(w.pos(), formAt);
-    if (panelAt == QPoint(-1, -1))
-        panelAt = QPoint(w.x(), w.y() + w.frameGeometry().height());
-    QCOMPARE(w.panel().pos(), panelAt);
-    // Nothing else is lost.
+    QCOMPARE(w.panel().pos(), panelAt == QPoint(-1, -1) ? QPoint(w.x(), w.y() + w.frameGeometry().height()) : panelAt);
+    // Nothing else is lost, and the places saved are where the windows went.
     QCOMPARE(w.panel().HScroll1->value(), 1200);
     QVERIFY(w.panel().Option1[1]->isChecked());
+    w.close();
+    const QList<QByteArray> saved = readFile(iniBeside(fp)).split(',');
+    QCOMPARE(QPoint(saved[0].toInt(), saved[1].toInt()), w.pos() * 15);
+    QCOMPARE(QPoint(saved[2].toInt(), saved[3].toInt()), w.panel().pos() * 15);
 }
 
-// Values equal to the sliders' design values change nothing, so the labels
-// keep their design text; changed values show (see tst_coach_window).
-void TestSettingsFile::labelsKeepTheirTextForUnchangedValues()
+void TestSettingsFile::notAPlainFile_data()
 {
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"folder", "dangling link", "link to a folder", "pipe", "link to a pipe", "link to a device"})
+        QTest::newRow(kind) << kind;
+}
+
+// A pipe would block start-up for ever, and replacing a device through a
+// link, as root, turns it into a plain file.
+void TestSettingsFile::notAPlainFile()
+{
+    QFETCH(QString, kind);
     FakePlatform fp;
-    QVERIFY(writeFile(iniBeside(fp), R"(0,0,0,3810,"","",0,0,"",600,300,#TRUE#,#TRUE#,1000,10000,0)"));
-    Form1 form(fp.platform);
-    form.Form_Load();
-    frmSet &set = form.panel();
-    QCOMPARE(set.HScroll1->value(), 1000);
-    const QStringList shown{set.lblMaeSpeed->text(), set.lblNakaSpeed->text(),
-                            set.lblMakuSpeed[0]->text(), set.lblMakuSpeed[1]->text()};
-    QCOMPARE(shown, QStringList({"0", "0", "0", "0"}));
-}
-
-void TestSettingsFile::closedPanelKeepsItsValues()
-{
-    FakePlatform fp;
-    Form1 form(fp.platform);
-    form.Form_Load();
-    frmSet &set = form.panel();
-    set.move(120, 450);
-    set.HScroll1->setValue(2500);
-    set.scllMakuSpeed[0]->setValue(40);
-    set.Option1[1]->setChecked(true);
-    set.close();
-    form.close();
-    const SettingsReadResult saved = readSettingsRecord(readFile(iniBeside(fp)));
-    QVERIFY(saved.complete());
-    QCOMPARE(saved.record.frmSetLeft, 1800);
-    QCOMPARE(saved.record.frmSetTop, 6750);
-    QCOMPARE(saved.record.hScroll1, 2500);
-    QCOMPARE(saved.record.hScroll2, 6000);
-    QCOMPARE(saved.record.makuSpeed0, 40);
-    QCOMPARE(saved.record.option, qint16(1));
-}
-
-void TestSettingsFile::location_data()
-{
-    QTest::addColumn<QString>("programFolder"); // "writable", "missing" or "read-only"
-    QTest::addColumn<bool>("besideExists");
-    QTest::addColumn<bool>("perUserExists");
-    QTest::addColumn<bool>("readsBeside");
-    QTest::addColumn<bool>("writesBeside");
-    QTest::newRow("first start") << "writable" << false << false << false << true;
-    QTest::newRow("file beside") << "writable" << true << false << true << true;
-    QTest::newRow("file in both") << "writable" << true << true << true << true;
-    QTest::newRow("per-user file only") << "writable" << false << true << false << true;
-    QTest::newRow("no program folder") << "missing" << false << false << false << false;
-    QTest::newRow("no program folder, per-user file") << "missing" << false << true << false
-                                                      << false;
-    QTest::newRow("read-only folder with a file") << "read-only" << true << false << true << false;
-    // Saves went per-user; a stale file beside the program must not hide them.
-    QTest::newRow("read-only folder, file in both") << "read-only" << true << true << false << false;
-}
-
-void TestSettingsFile::location()
-{
-    QFETCH(QString, programFolder);
-    QFETCH(bool, besideExists);
-    QFETCH(bool, perUserExists);
-    QFETCH(bool, readsBeside);
-    QFETCH(bool, writesBeside);
-    FakePlatform fp;
-    QDir folder(fp.process.folder.path());
-    if (programFolder == "missing")
-        fp.process.path = folder.filePath("not/there/TT04K0007");
-    const SettingsLocation where = SettingsLocation::of(fp.process);
-    QCOMPARE(where.besideProgram, QDir(plat::programFolder(fp.process)).filePath("TT04K0007.ini"));
-    QCOMPARE(where.perUser,
-             QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-                 .filePath("TT04K0007.ini"));
-    QVERIFY(where.perUser.startsWith(m_home->path()));
-    if (besideExists)
-        QVERIFY(writeFile(where.besideProgram, kExample));
-    if (perUserExists) {
-        QVERIFY(QDir().mkpath(QFileInfo(where.perUser).absolutePath()));
-        QVERIFY(writeFile(where.perUser, kExample));
-    }
-    SettingsLocation seen = where;
-    if (programFolder == "read-only")
-        seen.besideWritable = false; // as of() finds it; checked against real permissions below
-    QCOMPARE(seen.readPath(), readsBeside ? where.besideProgram : where.perUser);
-    QCOMPARE(seen.writePath(), writesBeside ? where.besideProgram : where.perUser);
-}
-
-void TestSettingsFile::locationSeesReadOnlyFolder()
-{
-    FakePlatform fp;
-    const QString folder = fp.process.folder.path();
-    QVERIFY(SettingsLocation::of(fp.process).besideWritable);
-    const auto permissions = QFile::permissions(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    const bool binds = !QFileInfo(folder).isWritable();
-    const bool writable = SettingsLocation::of(fp.process).besideWritable;
-    QFile::setPermissions(folder, permissions);
-    if (!binds)
-        QSKIP("permission bits do not bind this user");
-    QVERIFY(!writable);
-}
-
-void TestSettingsFile::perUserFileWhenProgramFolderIsNotWritable()
-{
-    FakePlatform fp;
-    fp.process.path = fp.process.folder.filePath("not/there/TT04K0007");
-    const QString perUser = SettingsLocation::of(fp.process).perUser;
+    const QString beside = iniBeside(fp);
+    const QString other = fp.process.folder.filePath("other");
+    const QString made = kind == "pipe" ? beside : other;
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(beside));
+    else if (kind == "dangling link")
+        QVERIFY(QFile::link(other, beside));
+    else if (kind == "link to a folder")
+        QVERIFY(QDir().mkpath(other));
+#ifdef Q_OS_UNIX
+    else if (kind.endsWith("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(made).constData(), 0600), 0);
+    else if (::getuid() == 0) // a device of the test's own: its copy of /dev/null
+        QCOMPARE(::mknod(QFile::encodeName(other).constData(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    else // which this user cannot replace
+        QVERIFY(QFile::link("/dev/null", other));
+#else
+    else
+        QSKIP("needs pipes and devices");
+#endif
+    if (kind.startsWith("link to a"))
+        QVERIFY(QFile::link(other, beside));
+    const auto kindOf = [](const QString &path) { QFileInfo info(path); return std::tuple(info.isSymLink(), info.isDir(), info.isFile(), info.size()); };
+    const auto before = kindOf(beside);
+    const auto otherBefore = kindOf(other);
     {
         Form1 form(fp.platform);
         form.Form_Load();
+        checkDefaults(form);
         form.panel().HScroll1->setValue(4321);
         form.close();
     }
     QVERIFY(fp.alerts.calls.isEmpty());
-    QVERIFY(QFileInfo::exists(perUser)); // its folder made on the way
+    QCOMPARE(kindOf(beside), before);
+    QCOMPARE(kindOf(other), otherBefore);
+    // The save went to the user's own file, and the next start reads it.
+    QVERIFY(readFile(iniPerUser(fp)).contains(",4321,"));
     Form1 form(fp.platform);
     form.Form_Load();
     QCOMPARE(form.panel().HScroll1->value(), 4321);
 }
 
-void TestSettingsFile::unwritable_data()
+void TestSettingsFile::savedThroughALink()
 {
-    QTest::addColumn<bool>("besideIsAFolder"); // else no folder for the file can be made
-    QTest::newRow("a folder where the file belongs") << true;
-    QTest::newRow("no program folder, per-user folder under a file") << false;
+    FakePlatform fp;
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("kept.ini");
+    QVERIFY(writeFile(target, kExample));
+    QVERIFY(QFile::link(target, iniBeside(fp)));
+    {
+        Form1 form(fp.platform);
+        form.Form_Load();
+        form.panel().HScroll1->setValue(2345);
+        form.close();
+    }
+    QVERIFY(QFileInfo(iniBeside(fp)).isSymLink());
+    QCOMPARE(readFile(target), QByteArray(kExample).replace(",1000,6000,", ",2345,6000,"));
+    QVERIFY(!QFileInfo::exists(iniPerUser(fp)));
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{"kept.ini"});
 }
 
-void TestSettingsFile::unwritable()
+void TestSettingsFile::location_data()
 {
-    QFETCH(bool, besideIsAFolder);
+    QTest::addColumn<QString>("beside");    // what is beside the program
+    QTest::addColumn<bool>("writable");     // and whether it, or a new file there, can be written
+    QTest::addColumn<bool>("perUserFile");  // whether the user's own file exists
+    QTest::addColumn<QString>("reads");     // "beside", "per-user" or "" (nothing)
+    QTest::addColumn<QString>("writes");
+    QTest::newRow("first start") << "nothing" << true << false << "per-user" << "beside";
+    QTest::newRow("file beside") << "file" << true << false << "beside" << "beside";
+    QTest::newRow("file in both") << "file" << true << true << "beside" << "beside";
+    QTest::newRow("per-user file only") << "nothing" << true << true << "per-user" << "beside";
+    QTest::newRow("no program folder") << "nothing" << false << false << "per-user" << "per-user";
+    QTest::newRow("read-only folder with a file") << "file" << false << false << "beside" << "per-user";
+    // Saves went per-user; a stale file beside the program must not hide them.
+    QTest::newRow("read-only folder, file in both") << "file" << false << true << "per-user" << "per-user";
+    QTest::newRow("folder") << "folder" << true << false << "per-user" << "per-user";
+    QTest::newRow("folder, per-user file") << "folder" << true << true << "per-user" << "per-user";
+    QTest::newRow("dangling link") << "dangling link" << true << false << "per-user" << "per-user";
+    QTest::newRow("link to a file") << "link" << true << false << "beside" << "beside";
+}
+
+void TestSettingsFile::location()
+{
+    QFETCH(QString, beside);
+    QFETCH(bool, writable);
+    QFETCH(bool, perUserFile);
+    QFETCH(QString, reads);
+    QFETCH(QString, writes);
+    FakePlatform fp;
+    const SettingsLocation found = SettingsLocation::of(plat::programFolder(fp.process), "TT04K0007");
+    QCOMPARE(found.besideProgram, iniBeside(fp));
+    QVERIFY(found.perUser.startsWith(m_home->path()));
+    QVERIFY(found.perUser.endsWith("/TT04K0007.ini"));
+    if (beside == "file")
+        QVERIFY(writeFile(found.besideProgram, kExample));
+    else if (beside == "folder")
+        QVERIFY(QDir().mkpath(found.besideProgram));
+    else if (beside == "link")
+        QVERIFY(writeFile(m_home->filePath("x"), kExample) && QFile::link(m_home->filePath("x"), found.besideProgram));
+    else if (beside == "dangling link")
+        QVERIFY(QFile::link(m_home->filePath("gone"), found.besideProgram));
+    if (perUserFile)
+        QVERIFY(QDir().mkpath(QFileInfo(found.perUser).absolutePath()) && writeFile(found.perUser, kExample));
+    const SettingsLocation where = SettingsLocation::choose(found.besideProgram, found.perUser, writable);
+    const auto named = [&](const QString &path) {
+        return path == found.besideProgram ? "beside" : path == found.perUser ? "per-user" : path;
+    };
+    QCOMPARE(named(where.readPath), reads);
+    QCOMPARE(named(where.writePath), writes);
+}
+
+void TestSettingsFile::saveProblems_data()
+{
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<plat::AlertIcon>("icon");
+    QTest::newRow("nowhere to write") << "nowhere" << plat::AlertIcon::Warning;
+    QTest::newRow("disk full") << "disk full" << plat::AlertIcon::Warning;
+    // The line cannot hold a double quote: that path is saved empty.
+    QTest::newRow("path with a double quote") << "quote" << plat::AlertIcon::Information;
+}
+
+void TestSettingsFile::saveProblems()
+{
+    QFETCH(QString, problem);
+    QFETCH(plat::AlertIcon, icon);
     FakePlatform fp;
     std::unique_ptr<HomeAt> home;
-    if (besideIsAFolder) {
-        QVERIFY(QDir().mkpath(iniBeside(fp)));
-    } else {
+    if (problem == "nowhere") {
+        // No program folder, and the per-user folder under a plain file.
         fp.process.path = fp.process.folder.filePath("not/there/TT04K0007");
-        const QString file = m_home->filePath("plain-file");
-        QVERIFY(writeFile(file, "x"));
-        home = std::make_unique<HomeAt>(file + "/home");
+        QVERIFY(writeFile(m_home->filePath("plain"), "x"));
+        home = std::make_unique<HomeAt>(m_home->filePath("plain/home"));
+    } else {
+        QVERIFY(writeFile(iniBeside(fp), kExample));
     }
-    const QString target = SettingsLocation::of(fp.process).writePath();
-    QCOMPARE(target == iniBeside(fp), besideIsAFolder);
-    Form1 form(fp.platform);
-    form.Form_Load();
-    checkDefaults(form);
-    form.close();
-    // One message naming the file and why, then the usual end.
-    QCOMPARE(fp.alerts.calls.size(), 1);
-    const FakeAlerts::Call &alert = fp.alerts.calls.first();
-    QCOMPARE(alert.icon, plat::AlertIcon::Warning);
-    QVERIFY2(alert.text.contains(QDir::toNativeSeparators(target)), qPrintable(alert.text));
-    QVERIFY2(!alert.text.section('\n', 1).trimmed().isEmpty(), qPrintable(alert.text));
-    QCOMPARE(fp.process.exits, QList<int>({0}));
-}
-
-void TestSettingsFile::failedWriteKeepsPreviousFile()
-{
-#ifdef Q_OS_UNIX
-    FakePlatform fp;
-    QVERIFY(writeFile(iniBeside(fp), kExample));
     Form1 form(fp.platform);
     form.Form_Load();
     form.panel().HScroll1->setValue(2000);
-    // A disk that fills up after the first few bytes of the new file.
+    if (problem == "quote")
+        form.sign().makuPath[1] = fp.process.folder.filePath("say \"hello\".png");
+#ifdef Q_OS_UNIX
     rlimit before{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = before;
-    small.rlim_cur = 16;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    if (problem == "disk full") {
+        // A disk that fills up after the first few bytes of the new file.
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit small = before;
+        small.rlim_cur = 16;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
     form.close();
-    setrlimit(RLIMIT_FSIZE, &before);
+    if (problem == "disk full")
+        setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
-    QCOMPARE(readFile(iniBeside(fp)), kExample);
-    QCOMPARE(fp.alerts.calls.size(), 1);
-    QCOMPARE(fp.process.exits, QList<int>({0}));
-    // No half-written copy is left behind.
-    QCOMPARE(QDir(fp.process.folder.path()).entryList(QDir::Files), QStringList{"TT04K0007.ini"});
 #else
-    QSKIP("needs a file size limit");
+    if (problem == "disk full")
+        QSKIP("needs a file size limit");
+    form.close();
+#endif
+    QCOMPARE(fp.process.exits, QList<int>{0});
+    // One short Japanese box; the file's own words go to the error output.
+    QCOMPARE(fp.alerts.calls.size(), 1);
+    QCOMPARE(fp.alerts.calls[0].icon, icon);
+    QString text = fp.alerts.calls[0].text;
+    text.remove(QDir::toNativeSeparators(SettingsLocation::of(plat::programFolder(fp.process), "TT04K0007").writePath));
+    QVERIFY2(!text.contains(QRegularExpression("[A-Za-z]")) && text.size() < 60, qPrintable(text));
+    // A failed save leaves the previous file whole, with no copy beside it.
+    if (problem == "disk full") {
+        QCOMPARE(readFile(iniBeside(fp)), kExample);
+        QCOMPARE(QDir(fp.process.folder.path()).entryList(QDir::Files), QStringList{"TT04K0007.ini"});
+    } else if (problem == "quote") {
+        QCOMPARE(readFile(iniBeside(fp)), QByteArray(kExample).replace(",1000,6000,", ",2000,6000,"));
+    }
+}
+
+void TestSettingsFile::endOfSession_data()
+{
+    QTest::addColumn<int>("signal"); // 0: the session manager asks
+    QTest::addColumn<bool>("beforeStart"); // the request comes before the file is applied
+    QTest::newRow("session ends after start-up") << 0 << false;
+    QTest::newRow("session ends before") << 0 << true;
+#ifdef Q_OS_UNIX
+    QTest::newRow("SIGTERM after start-up") << int(SIGTERM) << false;
+    QTest::newRow("SIGTERM before") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP after start-up") << int(SIGHUP) << false;
 #endif
 }
 
-void TestSettingsFile::unstorablePathIsReported()
+void TestSettingsFile::endOfSession()
 {
+    QFETCH(int, signal);
+    QFETCH(bool, beforeStart);
     FakePlatform fp;
-    Form1 form(fp.platform);
-    form.Form_Load();
-    // A file name with a double quote, which the settings line cannot hold.
-    form.sign().makuPath[0] = fp.process.folder.filePath("say \"hello\".png");
-    form.close();
-    const QList<QByteArray> fields = readFile(iniBeside(fp)).trimmed().split(',');
-    QCOMPARE(fields.size(), 16);
-    QCOMPARE(fields[4], QByteArray("\"\""));
-    QCOMPARE(fp.alerts.calls.size(), 1);
-    const FakeAlerts::Call &alert = fp.alerts.calls.first();
-    QCOMPARE(alert.icon, plat::AlertIcon::Information);
-    QVERIFY2(alert.text.contains(QDir::toNativeSeparators(iniBeside(fp))), qPrintable(alert.text));
-    QVERIFY2(alert.text.contains("field 5"), qPrintable(alert.text));
-    QCOMPARE(fp.process.exits, QList<int>({0}));
+    QVERIFY(writeFile(iniBeside(fp), kExample));
+    const auto oldHandler = std::signal(SIGTERM, SIG_IGN);
+    {
+        plat::EndRequests requests;
+        Form1 form(fp.platform);
+        form.followEndRequests(requests);
+        const auto request = [&] { signal ? void(std::raise(signal)) : form.endOfSession(); };
+        if (beforeStart)
+            request();
+        form.Form_Load();
+        form.panel().HScroll1->setValue(2000);
+        if (!beforeStart)
+            request();
+        QTRY_COMPARE(fp.process.exits, QList<int>{0});
+    }
+    // The handler that was there before comes back.
+    QVERIFY(std::signal(SIGTERM, oldHandler) == SIG_IGN);
+    // Saved as a close saves; but before the file was applied, nothing is.
+    QCOMPARE(readFile(iniBeside(fp)), beforeStart ? kExample : QByteArray(kExample).replace(",1000,", ",2000,"));
+    QVERIFY(fp.alerts.calls.isEmpty());
 }
 
 QTEST_MAIN(TestSettingsFile)

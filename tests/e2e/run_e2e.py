@@ -14,7 +14,9 @@ import glob
 import math
 import os
 import shutil
+import signal
 import socket
+import stat
 import struct
 import subprocess
 import sys
@@ -594,6 +596,36 @@ def scenario_restart(session, make_program):
           % (fields, resaved))
 
 
+def scenario_terminate(session, make_program):
+    """SIGTERM, as a desktop sends at log-out, saves the settings as closing
+    does; a named pipe as the settings file neither hangs the start nor is
+    written: the settings go to the user's own file."""
+    app = make_program("terminate")
+    written = settings(main=(1500, 1200), panel=(1500, 6000), step0=9, board=(9300, 1500),
+                       frame_shown=False, front_speed=2500, middle_speed=700)
+    app.write_settings(written)
+    app.start()
+    os.remove(app.ini)
+    app.proc.send_signal(signal.SIGTERM)
+    try:
+        code = app.proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end after SIGTERM")
+    check(code == 0, "the program ended with status %d after SIGTERM" % code)
+    check(os.path.exists(app.ini), "SIGTERM did not save the settings")
+    fields = split_fields(open(app.ini, "rb").read().decode("utf-8").rstrip("\r\n"))
+    check(fields[4:] == written[4:], "SIGTERM saved %r, not %r" % (fields[4:], written[4:]))
+
+    piped = make_program("pipe")
+    os.mkfifo(piped.ini)
+    piped.start()
+    piped.close()
+    check(stat.S_ISFIFO(os.lstat(piped.ini).st_mode), "the pipe was replaced")
+    per_user = os.path.join(session.env["XDG_CONFIG_HOME"], "Totora", MODEL, MODEL + ".ini")
+    check(os.path.exists(per_user), "no settings in the user's own folder " + per_user)
+    os.remove(per_user)
+
+
 def scenario_door(session, make_program):
     app = make_program("door")
     app.write_settings(settings(front_speed=1))
@@ -821,6 +853,7 @@ def scenario_version(session, make_program):
 SCENARIOS = {
     "startup": scenario_startup,
     "restart": scenario_restart,
+    "terminate": scenario_terminate,
     "door": scenario_door,
     "sign": scenario_sign,
     "menu": scenario_menu,

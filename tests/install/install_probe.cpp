@@ -18,13 +18,13 @@ int main(int argc, char *argv[])
     app.setOrganizationName(QStringLiteral("Totora"));
 
     const plat::Process &process = *plat::Platform::real().process;
-    const SettingsLocation where = SettingsLocation::of(process);
+    const SettingsLocation where = SettingsLocation::of(plat::programFolder(process), plat::modelNumber(process));
     const maker::HomePageAddress home = maker::homePageAddress(plat::programFolder(process));
 
     QTextStream out(stdout);
     out << "folder=" << plat::programFolder(process) << '\n'
-        << "settings-read=" << where.readPath() << '\n'
-        << "settings-write=" << where.writePath() << '\n'
+        << "settings-read=" << where.readPath << '\n'
+        << "settings-write=" << where.writePath << '\n'
         << "settings-beside=" << where.besideProgram << '\n'
         << "home-page=" << home.address << '\n'
         << "home-page-error=" << home.error << '\n';
