@@ -39,14 +39,14 @@ public:
     // Answers in order; nullopt is a cancel. When empty, cancels.
     std::deque<std::optional<QString>> answers;
 
-    std::optional<QString> openFile(QWidget *, const QString &nameFilter,
-                                    const QString &initialPath) override
+    std::optional<QString> openFile(QWidget *, const QString &filter, const QString &path) override
     {
-        calls.append({nameFilter, initialPath});
-        if (answers.empty())
-            return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
+        calls.append({filter, path});
+        std::optional<QString> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
         return answer;
     }
 };
@@ -59,9 +59,7 @@ public:
         QString text;
     };
     QList<Call> calls;
-
-    void show(QWidget *, plat::AlertIcon icon, const QString &title,
-              const QString &text) override
+    void show(QWidget *, plat::AlertIcon icon, const QString &title, const QString &text) override
     {
         calls.append({icon, title, text});
     }
@@ -81,10 +79,7 @@ public:
     };
     QList<Call> plays;
     int stops = 0;
-    void play(const QByteArray &wave, bool waitForEnd) override
-    {
-        plays.append({wave, waitForEnd});
-    }
+    void play(const QByteArray &wave, bool waitForEnd) override { plays.append({wave, waitForEnd}); }
     void stop() override { ++stops; }
 };
 

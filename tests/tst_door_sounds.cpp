@@ -1,5 +1,5 @@
-// The two door sounds as the program carries them, and how PlayWaveSync and
-// PlayWaveAsync drive the sound output.
+// The two door sounds as the program carries them, and what PlayWaveSync and
+// PlayWaveAsync ask of the sound output.
 
 #include "doors/door_sounds.h"
 
@@ -8,85 +8,53 @@
 
 namespace {
 
-QByteArray resource(qint16 id)
+QByteArray resource(int id)
 {
     QFile file(QStringLiteral(":/WAVE/%1").arg(id));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-quint32 le32(const QByteArray &b, qsizetype at)
+quint32 le(const QByteArray &b, int at, int bytes = 4)
 {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    return bytes == 4 ? qFromLittleEndian<quint32>(b.constData() + at)
+                      : qFromLittleEndian<quint16>(b.constData() + at);
 }
 
-quint16 le16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
-
-struct Chunk {
-    QByteArray id;
-    qsizetype body = 0;
-    quint32 size = 0;
-};
-
-// Walks the chunks after "WAVE"; false when a chunk overruns the image or
-// the walk does not end exactly at its end.
-bool chunksOf(const QByteArray &image, QList<Chunk> &chunks)
-{
-    qsizetype at = 12;
-    while (at + 8 <= image.size()) {
-        Chunk c{image.mid(at, 4), at + 8, le32(image, at + 4)};
-        if (c.body + qsizetype(c.size) > image.size())
-            return false;
-        chunks.append(c);
-        at = c.body + c.size + (c.size & 1);
-    }
-    return at == image.size();
-}
-
-// Records what the doors ask of the sound output, and whether the bytes of
-// a sound still playing were overwritten before it was stopped.
+// Writes each call down as "stop", "play 101" or "wait 101" (played to its
+// end), and notes whether a sound still playing had its bytes overwritten.
 class RecordingSound final : public plat::SoundOutput {
 public:
-    struct Call {
-        bool isPlay = false;
-        QByteArray bytes;
-        bool waitForEnd = false;
-        const QByteArray *buffer = nullptr;
-        int eventsSeen = 0;
-    };
-    QList<Call> calls;
-    bool overwrittenWhilePlaying = false;
-    const int *eventCount = nullptr;
+    QStringList calls;
+    QList<const QByteArray *> buffers;
+    QList<int> eventsAtPlay;
+    const int *events = nullptr;
+    bool overwritten = false;
 
     void play(const QByteArray &wave, bool waitForEnd) override
     {
-        checkPlaying();
-        calls.append(Call{true, wave, waitForEnd, &wave, eventCount ? *eventCount : 0});
-        // A played-to-the-end sound is over when play returns.
+        check();
+        const int id = wave == resource(101) ? 101 : wave == resource(102) ? 102 : 0;
+        calls << QStringLiteral("%1 %2").arg(waitForEnd ? "wait" : "play").arg(id);
+        buffers << &wave;
+        eventsAtPlay << *events;
         m_playing = waitForEnd ? nullptr : &wave;
-        m_playingCopy = wave;
+        m_copy = wave;
     }
     void stop() override
     {
-        checkPlaying();
-        calls.append(Call{});
+        check();
+        calls << QStringLiteral("stop");
         m_playing = nullptr;
     }
 
 private:
-    void checkPlaying()
-    {
-        if (m_playing && *m_playing != m_playingCopy)
-            overwrittenWhilePlaying = true;
-    }
+    void check() { overwritten = overwritten || (m_playing && *m_playing != m_copy); }
     const QByteArray *m_playing = nullptr;
-    QByteArray m_playingCopy;
+    QByteArray m_copy;
 };
 
-// Counts posted events; the first one it receives posts one more, so a
-// second round of event processing would show.
+// Counts posted events; the first one posts another, so that a second round
+// of event processing would show.
 class EventCounter final : public QObject {
 public:
     int count = 0;
@@ -99,205 +67,90 @@ protected:
     }
 };
 
-void play(bool async, plat::SoundOutput &out, qint16 id)
-{
-    if (async)
-        PlayWaveAsync(out, id);
-    else
-        PlayWaveSync(out, id);
-}
-
 } // namespace
 
 class TestDoorSounds : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void waveLayout_data();
-    void waveLayout();
-    void soundsStartAndEndQuietly_data();
-    void soundsStartAndEndQuietly();
-    void playCallsTheOutput_data();
-    void playCallsTheOutput();
-    void newSoundStopsTheOldBeforeReplacingIt_data();
-    void newSoundStopsTheOldBeforeReplacingIt();
-    void eventsRunOnlyInAsync_data();
-    void eventsRunOnlyInAsync();
-    void missingSoundIsSilent_data();
-    void missingSoundIsSilent();
+    void waveImages_data();
+    void waveImages();
+    void playing_data();
+    void playing();
 };
 
-void TestDoorSounds::waveLayout_data()
+void TestDoorSounds::waveImages_data()
 {
-    QTest::addColumn<qint16>("id");
-    QTest::addColumn<qsizetype>("totalBytes");
-    QTest::addColumn<quint32>("dataBytes");
-    QTest::addColumn<int>("milliseconds");
-    QTest::newRow("101 opening") << qint16(101) << qsizetype(12250) << 12193u << 553;
-    QTest::newRow("102 closing") << qint16(102) << qsizetype(44156) << 44100u << 2000;
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("dataBytes");
+    QTest::newRow("101 opening") << 101 << 12250 << 12193;
+    QTest::newRow("102 closing") << 102 << 44156 << 44100;
 }
 
-void TestDoorSounds::waveLayout()
+// RIFF WAVE, chunks "fmt " "fact" "data": PCM, mono, 22050 per second, 8 bits.
+void TestDoorSounds::waveImages()
 {
-    QFETCH(qint16, id);
-    QFETCH(qsizetype, totalBytes);
-    QFETCH(quint32, dataBytes);
-    QFETCH(int, milliseconds);
-
-    const QByteArray image = resource(id);
-    QCOMPARE(image.size(), totalBytes);
-    QCOMPARE(image.left(4), QByteArray("RIFF"));
-    QCOMPARE(le32(image, 4), quint32(totalBytes - 8));
-    QCOMPARE(image.mid(8, 4), QByteArray("WAVE"));
-
-    QList<Chunk> chunks;
-    QVERIFY2(chunksOf(image, chunks), "chunks do not fill the image exactly");
-    QCOMPARE(chunks.size(), 3);
-    QCOMPARE(chunks[0].id, QByteArray("fmt "));
-    QCOMPARE(chunks[1].id, QByteArray("fact"));
-    QCOMPARE(chunks[2].id, QByteArray("data"));
-
-    const Chunk &fmt = chunks[0];
-    QCOMPARE(fmt.size, 16u);
-    QCOMPARE(le16(image, fmt.body + 0), quint16(1));      // PCM
-    QCOMPARE(le16(image, fmt.body + 2), quint16(1));      // mono
-    QCOMPARE(le32(image, fmt.body + 4), 22050u);          // samples per second
-    QCOMPARE(le32(image, fmt.body + 8), 22050u);          // bytes per second
-    QCOMPARE(le16(image, fmt.body + 12), quint16(1));     // bytes per sample
-    QCOMPARE(le16(image, fmt.body + 14), quint16(8));     // bits per sample
-
-    QCOMPARE(chunks[1].size, 4u);
-    QCOMPARE(le32(image, chunks[1].body), dataBytes); // sample count
-
-    const Chunk &data = chunks[2];
-    QCOMPARE(data.size, dataBytes);
-    if (dataBytes & 1)
-        QCOMPARE(image.at(data.body + data.size), '\0');
-    QCOMPARE(qRound(data.size * 1000.0 / 22050), milliseconds);
-
-    // What the program embeds is what the generator committed.
-    QFile committed(QStringLiteral(TT_FIXTURES_DIR "/../../resources/sounds/%1.wav").arg(id));
-    QVERIFY(committed.open(QIODevice::ReadOnly));
-    QCOMPARE(committed.readAll(), image);
+    QFETCH(int, id);
+    QFETCH(int, size);
+    QFETCH(int, dataBytes);
+    const QByteArray w = resource(id);
+    QCOMPARE(w.size(), size);
+    QCOMPARE(w.left(4) + w.mid(8, 8) + w.mid(36, 4) + w.mid(48, 4), QByteArray("RIFFWAVEfmt factdata"));
+    QCOMPARE(le(w, 4), quint32(size - 8));
+    const QList<quint32> fmt{le(w, 16), le(w, 20, 2), le(w, 22, 2), le(w, 24), le(w, 28),
+                             le(w, 32, 2), le(w, 34, 2), le(w, 40)};
+    QCOMPARE(fmt, QList<quint32>({16, 1, 1, 22050, 22050, 1, 8, 4}));
+    QCOMPARE(le(w, 44), quint32(dataBytes));
+    QCOMPARE(le(w, 52), quint32(dataBytes));
+    QCOMPARE(56 + dataBytes + (dataBytes & 1), size);
 }
 
-void TestDoorSounds::soundsStartAndEndQuietly_data()
+void TestDoorSounds::playing_data()
 {
-    QTest::addColumn<qint16>("id");
-    QTest::newRow("101 opening") << qint16(101);
-    QTest::newRow("102 closing") << qint16(102);
-}
-
-void TestDoorSounds::soundsStartAndEndQuietly()
-{
-    QFETCH(qint16, id);
-    const QByteArray image = resource(id);
-    const QByteArray samples = image.mid(56, le32(image, 52));
-    QVERIFY(samples.size() > 1000);
-
-    auto level = [](char s) { return qAbs(int(quint8(s)) - 128); };
-    // A jump from or to silence clicks.
-    QVERIFY(level(samples.front()) <= 2);
-    QVERIFY(level(samples.back()) <= 2);
-    int peak = 0;
-    int clipped = 0;
-    for (char s : samples) {
-        peak = qMax(peak, level(s));
-        clipped += quint8(s) == 0 || quint8(s) == 255;
-    }
-    QVERIFY2(peak >= 64, "sound is too quiet to hear");
-    QCOMPARE(clipped, 0);
-}
-
-void TestDoorSounds::playCallsTheOutput_data()
-{
+    QTest::addColumn<int>("before"); // a closing sound already started, or 0
+    QTest::addColumn<int>("id");
     QTest::addColumn<bool>("async");
-    QTest::addColumn<qint16>("id");
-    QTest::newRow("sync 101") << false << qint16(101);
-    QTest::newRow("async 102") << true << qint16(102);
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("events"); // pending events that ran
+
+    QTest::newRow("sync plays to the end") << 0 << 101 << false
+                                           << QStringList{"stop", "wait 101"} << 0;
+    QTest::newRow("async runs pending events once") << 0 << 102 << true
+                                                    << QStringList{"stop", "play 102"} << 1;
+    QTest::newRow("opening cuts the closing")
+        << 102 << 101 << false << QStringList{"stop", "play 102", "stop", "wait 101"} << 1;
+    QTest::newRow("closing restarts") << 102 << 102 << true
+                                      << QStringList{"stop", "play 102", "stop", "play 102"} << 2;
+    QTest::newRow("no sound 103") << 102 << 103 << false
+                                  << QStringList{"stop", "play 102", "stop"} << 1;
+    QTest::newRow("no sound -1, async") << 0 << -1 << true << QStringList{"stop"} << 1;
 }
 
-void TestDoorSounds::playCallsTheOutput()
+void TestDoorSounds::playing()
 {
+    QFETCH(int, before);
+    QFETCH(int, id);
     QFETCH(bool, async);
-    QFETCH(qint16, id);
-    RecordingSound out;
-    play(async, out, id);
-
-    QCOMPARE(out.calls.size(), 2);
-    QVERIFY(!out.calls[0].isPlay);
-    QVERIFY(out.calls[1].isPlay);
-    QCOMPARE(out.calls[1].bytes, resource(id));
-    QCOMPARE(out.calls[1].waitForEnd, !async);
-}
-
-void TestDoorSounds::newSoundStopsTheOldBeforeReplacingIt_data()
-{
-    QTest::addColumn<bool>("secondAsync");
-    QTest::newRow("closing cut by opening") << false;
-    QTest::newRow("closing cut by closing") << true;
-}
-
-void TestDoorSounds::newSoundStopsTheOldBeforeReplacingIt()
-{
-    QFETCH(bool, secondAsync);
-    RecordingSound out;
-    PlayWaveAsync(out, 102);
-    play(secondAsync, out, secondAsync ? 102 : 101);
-
-    QCOMPARE(out.calls.size(), 4);
-    QVERIFY(!out.calls[2].isPlay);
-    QVERIFY(out.calls[3].isPlay);
-    QCOMPARE(out.calls[3].bytes, resource(secondAsync ? 102 : 101));
-    QVERIFY2(!out.overwrittenWhilePlaying, "buffer replaced under a playing sound");
-    // One buffer serves every sound, so a background sound's memory stays valid.
-    QCOMPARE(out.calls[3].buffer, out.calls[1].buffer);
-}
-
-void TestDoorSounds::eventsRunOnlyInAsync_data()
-{
-    QTest::addColumn<bool>("async");
-    QTest::addColumn<int>("expectedEvents");
-    QTest::newRow("sync runs none") << false << 0;
-    QTest::newRow("async runs pending ones once") << true << 1;
-}
-
-void TestDoorSounds::eventsRunOnlyInAsync()
-{
-    QFETCH(bool, async);
-    QFETCH(int, expectedEvents);
+    QFETCH(QStringList, calls);
+    QFETCH(int, events);
     EventCounter counter;
     RecordingSound out;
-    out.eventCount = &counter.count;
+    out.events = &counter.count;
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
 
-    play(async, out, 102);
+    if (before)
+        PlayWaveAsync(out, qint16(before));
+    (async ? PlayWaveAsync : PlayWaveSync)(out, qint16(id));
 
-    QCOMPARE(counter.count, expectedEvents);
-    // The sound starts before any event runs.
-    QCOMPARE(out.calls.last().eventsSeen, 0);
+    QCOMPARE(out.calls, calls);
+    QCOMPARE(counter.count, events);
+    QVERIFY2(!out.overwritten, "a playing sound's bytes were replaced");
+    // A sound starts before the events it lets run.
+    QCOMPARE(out.eventsAtPlay.value(0), 0);
+    // One buffer serves every sound, so a background sound's memory stays valid.
+    if (out.buffers.size() == 2)
+        QCOMPARE(out.buffers[0], out.buffers[1]);
     QCoreApplication::sendPostedEvents(&counter);
-}
-
-void TestDoorSounds::missingSoundIsSilent_data()
-{
-    QTest::addColumn<bool>("async");
-    QTest::addColumn<qint16>("id");
-    QTest::newRow("sync 103") << false << qint16(103);
-    QTest::newRow("async -1") << true << qint16(-1);
-}
-
-void TestDoorSounds::missingSoundIsSilent()
-{
-    QFETCH(bool, async);
-    QFETCH(qint16, id);
-    RecordingSound out;
-    PlayWaveAsync(out, 102);
-    play(async, out, id);
-
-    // The sound that was playing stops; nothing else is played.
-    QCOMPARE(out.calls.size(), 3);
-    QVERIFY(!out.calls[2].isPlay);
-    QVERIFY(!out.overwrittenWhilePlaying);
 }
 
 QTEST_MAIN(TestDoorSounds)
