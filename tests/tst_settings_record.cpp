@@ -79,7 +79,7 @@ void TestSettingsRecord::readsTheExample_data()
     QTest::newRow("Ctrl-Z after") << kExample + "\x1a" + "garbage";
     QByteArray junk(1 << 20, '\0');
     for (int i = 0; i < junk.size(); ++i)
-        junk[i] = char((i * 7919) >> 3);
+        junk[i] = char((unsigned(i) * 7919u) >> 3);
     QTest::newRow("1 MiB of binary junk after") << kExample + junk;
     QTest::newRow("1 MiB of lines after") << kExample.repeated((1 << 20) / kExample.size());
 }
