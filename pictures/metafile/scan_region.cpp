@@ -24,10 +24,17 @@ struct Crossing {
     bool operator<(const Crossing &o) const { return x < o.x; }
 };
 
-// The first pixel whose centre lies at or right of x.
-int pixelAtOrRight(double x)
+// The first pixel whose centre lies at or right of x, kept within [left, right + 1]. Clamped
+// before the conversion: a crossing far outside the area (or not a number, after an overflow in
+// the edge's arithmetic) has no int of its own.
+int pixelAtOrRight(double x, const QRect &area)
 {
-    return int(std::ceil(x - 0.5));
+    const double pixel = std::ceil(x - 0.5);
+    if (!(pixel > area.left()))
+        return area.left();
+    if (pixel > area.right() + 1.0)
+        return area.right() + 1;
+    return int(pixel);
 }
 
 } // namespace
@@ -100,9 +107,9 @@ QRegion scanRegion(const QPainterPath &path, const QRect &area, WorkMeter *meter
             inside += winding ? c.direction : 1;
             const bool isIn = winding ? inside != 0 : (inside & 1);
             if (!wasIn && isIn) {
-                runStart = std::clamp(pixelAtOrRight(c.x), area.left(), area.right() + 1);
+                runStart = pixelAtOrRight(c.x, area);
             } else if (wasIn && !isIn) {
-                const int runEnd = std::clamp(pixelAtOrRight(c.x), area.left(), area.right() + 1);
+                const int runEnd = pixelAtOrRight(c.x, area);
                 if (runEnd <= runStart)
                     continue;
                 if (rects.size() > rowStart && rects.last().right() + 1 >= runStart)
