@@ -9,8 +9,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
   # fonts for the Japanese texts
   fonts-ipafont-gothic
-  # real-window tests and screenshots
-  xvfb openbox xdotool x11-utils imagemagick xauth python3
+  # real-window tests (an X client library and pictures for the driver)
+  xvfb openbox xdotool python3 python3-xlib python3-pil
+  # the start-up benchmark and screenshots
+  x11-utils imagemagick
   # the native Wayland platform, for desktops without XWayland, and a
   # headless compositor to test it on
   qt6-wayland weston
