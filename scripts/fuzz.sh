@@ -3,10 +3,15 @@
 # the seed corpus we keep in fuzz/corpus/. Any crash, hang, out-of-memory or
 # leak fails the run; the input that caused it is kept in BUILD/fuzz-artifacts/.
 #   scripts/fuzz.sh BUILD_DIR [SECONDS_PER_TARGET]   (default 20)
+# The fuzzer's random seed is TT_FUZZ_SEED, 1 unless set: the test run then
+# tries the same inputs every time (a slower machine only fewer of them), and
+# whatever it finds can be found again. Explore with other seeds and longer
+# times by hand: TT_FUZZ_SEED=0 picks a new seed for every run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: scripts/fuzz.sh BUILD_DIR [SECONDS_PER_TARGET]}" && pwd)
 seconds=${2:-20}
+seed=${TT_FUZZ_SEED:-1}
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
@@ -27,7 +32,7 @@ run_one() { # target
   local target=$1 name
   name=$(basename "$target")
   mkdir -p "$work/$name" "$artifacts/$name"
-  "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  "$target" -seed="$seed" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/$name/" \
     "$work/$name" "$root/fuzz/corpus/$name" >"$work/$name.log" 2>&1
 }

@@ -157,7 +157,7 @@ class Program:
         try:
             code = self.proc.wait(timeout=15)
         except subprocess.TimeoutExpired:
-            raise Failure("the program did not end after " + after)
+            raise Failure("the program did not end after %s; %s" % (after, self.hang_report()))
         check(code == 0, "the program ended with status %d after %s" % (code, after))
 
     def close(self):
@@ -165,6 +165,21 @@ class Program:
         self.session.focus(self.main)
         self.session.xdo("key", "alt+F4")
         self.wait_exit("alt+F4 on its main window")
+
+    def hang_report(self):
+        """Which of its windows are still there, and where each thread of the program waits."""
+        s = self.session
+        titles = [s.name_of(w) for w in s.windows_of(self.proc.pid)]
+        active = s.active()
+        report = "its windows: %r, the active window: %r" % (
+            titles, s.name_of(active) if active else None)
+        if shutil.which("gdb"):
+            done = subprocess.run(["gdb", "-p", str(self.proc.pid), "-batch", "-nx",
+                                   "-ex", "thread apply all bt 12"],
+                                  capture_output=True, text=True, timeout=60)
+            report += "\n" + "\n".join(line for line in done.stdout.splitlines()
+                                       if line.startswith(("#", "Thread")))
+        return report
 
     def kill(self):
         if self.proc and self.proc.poll() is None:
