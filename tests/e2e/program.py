@@ -112,8 +112,14 @@ class Program:
             s.frame_extents(self.main), s.frame_extents(self.panel)
             return True
 
-        wait_until("the main window and the panel, framed by openbox", both_windows_framed,
-                   timeout=20)
+        try:
+            wait_until("the main window and the panel, framed by openbox", both_windows_framed,
+                       timeout=45)
+        except Failure as e:
+            seen = [(s.name_of(w), s._property(w, "_NET_FRAME_EXTENTS"))
+                    for w in s.windows_of(self.proc.pid)]
+            raise Failure("%s; its windows (title, frame): %r; openbox %s" % (
+                e, seen, "running" if s.procs[-1].poll() is None else "ended"))
         if not placed_by_file:
             wait_until("the panel just below the main window's frame", self.panel_below_main)
         s.park_pointer()
