@@ -7,10 +7,14 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
+  # Qt's own dialogs and buttons in the user's language
+  qt6-translations-l10n
   # fonts for the Japanese texts
   fonts-ipafont-gothic
   # real-window tests and screenshots
   xvfb openbox xdotool x11-utils imagemagick xauth python3
+  # a window manager that honours the title-bar hints, to check them
+  metacity
   # the native Wayland platform, for desktops without XWayland, and a
   # headless compositor to test it on
   qt6-wayland weston

@@ -6,9 +6,12 @@
 #include "fake_platform.h"
 #include "panel/control_panel.h"
 #include "settings/settings_record.h"
+#include "platform/startup.h"
 #include "version/version_dialog.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -33,6 +36,10 @@ private Q_SLOTS:
     void noticeInVersionDialog();
     void savedPlaces_data();
     void savedPlaces();
+    void qtSpeaksTheUsersLanguage_data();
+    void qtSpeaksTheUsersLanguage();
+    void minimisedComesBack_data();
+    void minimisedComesBack();
 };
 
 void TestWindowSystem::noticeInVersionDialog_data()
@@ -117,6 +124,59 @@ void TestWindowSystem::savedPlaces()
     // Everything else is saved as usual.
     QCOMPARE(saved.record.hScroll1, 2500);
     QVERIFY(fp.alerts.calls.isEmpty());
+}
+
+// Qt's dialogs and standard buttons follow the user's locale; the last row
+// leaves them in English for the other tests.
+void TestWindowSystem::qtSpeaksTheUsersLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("cancel");
+    QTest::addColumn<QString>("open");
+    QTest::newRow("Japanese") << "ja_JP" << "キャンセル" << "開く";
+    QTest::newRow("German") << "de_DE" << "Abbrechen" << "Öffnen";
+    QTest::newRow("Japanese, language only") << "ja" << "キャンセル" << "開く";
+    QTest::newRow("a locale Qt has no texts for") << "sw_KE" << "Cancel" << "Open";
+    QTest::newRow("English") << "en_US" << "Cancel" << "Open";
+}
+
+void TestWindowSystem::qtSpeaksTheUsersLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, cancel);
+    QFETCH(QString, open);
+    plat::loadQtTranslations(QLocale(locale));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Open"), open);
+}
+
+// Where the window manager minimises a window without a taskbar button or a
+// modal dialog anyway, it comes back; the coach itself may be minimised.
+void TestWindowSystem::minimisedComesBack_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("comesBack");
+    QTest::newRow("control panel") << "frmSet" << true;
+    QTest::newRow("version dialog") << "frmShowVersion" << true;
+    QTest::newRow("coach") << "Form1" << false;
+}
+
+void TestWindowSystem::minimisedComesBack()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, comesBack);
+    FakePlatform fp;
+    Form1 form(fp.platform);
+    frmShowVersion dialog(fp.platform);
+    QWidget *w = window == "frmSet" ? static_cast<QWidget *>(&form.panel())
+                 : window == "Form1" ? static_cast<QWidget *>(&form)
+                                     : &dialog;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->showMinimized();
+    QTest::qWait(50);
+    QCOMPARE(w->isMinimized(), !comesBack);
+    QVERIFY(w->isVisible());
 }
 
 QTEST_MAIN(TestWindowSystem)
