@@ -8,11 +8,9 @@
 
 #include <QFrame>
 #include <QGroupBox>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -142,11 +140,7 @@ frmSet::frmSet(PanelHost &host)
     setWindowTitle(QStringLiteral("設定パネル"));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     setFixedSize(265, 144);
-    // The program's icon belongs to the main window alone; an empty icon
-    // would fall back to it.
-    QPixmap noIcon(16, 16);
-    noIcon.fill(Qt::transparent);
-    setWindowIcon(QIcon(noIcon));
+    controls::showNoWindowIcon(this);
     // Without a taskbar button a minimised panel would have no way back.
     plat::restoreWhenMinimised(this);
     buildControls();

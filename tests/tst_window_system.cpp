@@ -9,7 +9,9 @@
 #include "platform/startup.h"
 #include "version/version_dialog.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QFile>
 #include <QLocale>
 #include <QLabel>
@@ -38,8 +40,8 @@ private Q_SLOTS:
     void savedPlaces();
     void qtSpeaksTheUsersLanguage_data();
     void qtSpeaksTheUsersLanguage();
-    void minimisedComesBack_data();
-    void minimisedComesBack();
+    void titleBars_data();
+    void titleBars();
 };
 
 void TestWindowSystem::noticeInVersionDialog_data()
@@ -150,27 +152,38 @@ void TestWindowSystem::qtSpeaksTheUsersLanguage()
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Open"), open);
 }
 
-// Where the window manager minimises a window without a taskbar button or a
-// modal dialog anyway, it comes back; the coach itself may be minimised.
-void TestWindowSystem::minimisedComesBack_data()
+// Only the coach's title bar shows the program's icon. Where the window
+// manager minimises a window without a taskbar button or a modal dialog
+// anyway, it comes back; the coach itself may be minimised.
+void TestWindowSystem::titleBars_data()
 {
     QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("programIcon");
     QTest::addColumn<bool>("comesBack");
-    QTest::newRow("control panel") << "frmSet" << true;
-    QTest::newRow("version dialog") << "frmShowVersion" << true;
-    QTest::newRow("coach") << "Form1" << false;
+    QTest::newRow("control panel") << "frmSet" << false << true;
+    QTest::newRow("version dialog") << "frmShowVersion" << false << true;
+    QTest::newRow("coach") << "Form1" << true << false;
 }
 
-void TestWindowSystem::minimisedComesBack()
+void TestWindowSystem::titleBars()
 {
     QFETCH(QString, window);
+    QFETCH(bool, programIcon);
     QFETCH(bool, comesBack);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     FakePlatform fp;
     Form1 form(fp.platform);
     frmShowVersion dialog(fp.platform);
     QWidget *w = window == "frmSet" ? static_cast<QWidget *>(&form.panel())
                  : window == "Form1" ? static_cast<QWidget *>(&form)
                                      : &dialog;
+    const QImage icon = w->windowIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+    bool drawn = false;
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x)
+            drawn |= qAlpha(icon.pixel(x, y)) != 0;
+    QCOMPARE(drawn, programIcon);
+
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->showMinimized();

@@ -70,6 +70,7 @@ frmShowVersion::frmShowVersion(plat::Platform &platform)
                            Qt::MSWindowsFixedSizeDialogHint),
       m_platform(platform)
 {
+    controls::showNoWindowIcon(this);
     plat::keepAboveThePanel(this);
     plat::restoreWhenMinimised(this);
     setObjectName(QStringLiteral("frmShowVersion"));
