@@ -1,5 +1,6 @@
 #include "platform/window_keeping.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
@@ -10,17 +11,19 @@ namespace plat {
 
 namespace {
 
+// Watches one window, or with modalOnly every modal window of the program.
 class MinimiseUndoer final : public QObject {
 public:
-    explicit MinimiseUndoer(QWidget *window) : QObject(window) {}
+    MinimiseUndoer(QObject *owner, bool modalOnly) : QObject(owner), m_modalOnly(modalOnly) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::WindowStateChange)
+        if (event->type() != QEvent::WindowStateChange || !watched->isWidgetType())
             return false;
         auto *window = static_cast<QWidget *>(watched);
-        if (!(window->windowState() & Qt::WindowMinimized))
+        if (!window->isWindow() || !(window->windowState() & Qt::WindowMinimized) ||
+            (m_modalOnly && !window->isModal()))
             return false;
         // Undone once the window manager has finished minimising; undoing it
         // inside the state change would be overwritten by it.
@@ -34,13 +37,25 @@ protected:
         });
         return false;
     }
+
+private:
+    bool m_modalOnly;
 };
 
 } // namespace
 
 void restoreWhenMinimised(QWidget *window)
 {
-    window->installEventFilter(new MinimiseUndoer(window));
+    window->installEventFilter(new MinimiseUndoer(window, false));
+}
+
+void restoreModalWindowsWhenMinimised()
+{
+    static QPointer<MinimiseUndoer> installed;
+    if (installed || !QCoreApplication::instance())
+        return;
+    installed = new MinimiseUndoer(QCoreApplication::instance(), true);
+    QCoreApplication::instance()->installEventFilter(installed);
 }
 
 void keepAboveThePanel(QWidget *dialog)

@@ -12,6 +12,11 @@ namespace plat {
 // window comes back at once when it is used.
 void restoreWhenMinimised(QWidget *window);
 
+// The same for every modal window of the program while it is modal, the
+// boxes that Qt's own dialogs open included. Needs the application object;
+// a second call does nothing.
+void restoreModalWindowsWhenMinimised();
+
 // A modal dialog or message box: put above the always-on-top control panel,
 // so that no window of the program covers it. Call before it is shown.
 void keepAboveThePanel(QWidget *dialog);

@@ -7,6 +7,7 @@
 #include "panel/control_panel.h"
 #include "settings/settings_record.h"
 #include "platform/startup.h"
+#include "platform/window_keeping.h"
 #include "version/version_dialog.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QFile>
 #include <QLocale>
+#include <QMessageBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -163,6 +165,7 @@ void TestWindowSystem::titleBars_data()
     QTest::newRow("control panel") << "frmSet" << false << true;
     QTest::newRow("version dialog") << "frmShowVersion" << false << true;
     QTest::newRow("coach") << "Form1" << true << false;
+    QTest::newRow("a box of Qt's own, while modal") << "QMessageBox" << true << true;
 }
 
 void TestWindowSystem::titleBars()
@@ -171,12 +174,16 @@ void TestWindowSystem::titleBars()
     QFETCH(bool, programIcon);
     QFETCH(bool, comesBack);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    plat::restoreModalWindowsWhenMinimised();
     FakePlatform fp;
     Form1 form(fp.platform);
     frmShowVersion dialog(fp.platform);
-    QWidget *w = window == "frmSet" ? static_cast<QWidget *>(&form.panel())
-                 : window == "Form1" ? static_cast<QWidget *>(&form)
-                                     : &dialog;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("開く"), QStringLiteral("ファイルが見つかりません。"));
+    box.setModal(true);
+    QWidget *w = window == "frmSet"        ? static_cast<QWidget *>(&form.panel())
+                 : window == "Form1"       ? static_cast<QWidget *>(&form)
+                 : window == "QMessageBox" ? static_cast<QWidget *>(&box)
+                                           : &dialog;
     const QImage icon = w->windowIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
     bool drawn = false;
     for (int y = 0; y < icon.height(); ++y)
