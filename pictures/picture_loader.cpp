@@ -173,9 +173,10 @@ PictureResult decodeMetafile(const QByteArray &bytes, metafile::Format format)
         if (sized && (exceedsLimit(pixels) || pixels.width() > kMaxMetafileSide ||
                       pixels.height() > kMaxMetafileSide))
             return failure(tooLargeMessage(pixels), rendered.error);
+        // Whatever else stopped a picture of a sound size (memory, so far):
+        // said without guessing, the reason in the detail.
         if (sized)
-            return failure(QStringLiteral("この画像を表示するためのメモリが足りません。"),
-                           rendered.error);
+            return failure(QStringLiteral("この画像は表示できません。"), rendered.error);
         return failure(damagedMessage(), rendered.error);
     }
     if (rendered.image.isNull())
