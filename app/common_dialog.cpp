@@ -3,7 +3,7 @@
 QString CommonDialog::pictureFilter()
 {
     // Besides the classic list: *.jpg, which most JPEG files carry, and *.png.
-    return QStringLiteral("Pictures (*.bmp *.jpeg *.jpg *.gif *.png *.wmf *.emf)");
+    return QStringLiteral("画像ファイル (*.bmp *.jpeg *.jpg *.gif *.png *.wmf *.emf)");
 }
 
 std::optional<QString> CommonDialog::showOpen(QWidget *parent)

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/door_outline.h"
+#include "controls/popup_menu.h"
 #include "doors/front_door.h"
 #include "panel/control_panel.h"
 #include "sign/destination_sign.h"
@@ -106,6 +107,7 @@ void Form1::buildMenu()
     MnuTempMenu1 = new QMenu(this);
     MnuTempMenu1->setObjectName(QStringLiteral("MnuTempMenu1"));
     MnuTempMenu1->setTitle(QStringLiteral("MnuTempMenu1"));
+    controls::chooseWithLeftButtonOnly(MnuTempMenu1);
     const auto addItem = [this](const QString &name, const QString &caption, bool checked) {
         QAction *a = MnuTempMenu1->addAction(caption);
         a->setObjectName(name);

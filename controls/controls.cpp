@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -217,6 +219,13 @@ protected:
 void clickOnEnter(QAbstractButton *button)
 {
     button->installEventFilter(new EnterClicks(button));
+}
+
+void showNoWindowIcon(QWidget *window)
+{
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    window->setWindowIcon(QIcon(blank));
 }
 
 } // namespace controls

@@ -119,6 +119,10 @@ private:
 // clicks once.
 void clickOnEnter(QAbstractButton *button);
 
+// A title bar without the program's icon, which belongs to the main window
+// alone; a window without an icon of its own would show it.
+void showNoWindowIcon(QWidget *window);
+
 // 0x00BBGGRR, as the colour values are written.
 QColor colorFromBgr(quint32 bgr);
 

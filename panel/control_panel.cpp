@@ -4,9 +4,11 @@
 #include "controls/fonts.h"
 #include "controls/twips.h"
 #include "panel/panel_host.h"
+#include "platform/window_keeping.h"
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -48,12 +50,32 @@ void setColors(QWidget *w, QColor back, QColor text = QColor())
 }
 
 // A slider that marks the keyboard focus, which the style leaves unmarked on
-// scroll bars.
+// scroll bars, and takes the keys as a horizontal scroll bar does: towards
+// the right end (the maximum) with Right, Down and Page Down. Qt's own
+// horizontal scroll bar runs Left and Right the other way.
 class Slider final : public QScrollBar {
 public:
     explicit Slider(QWidget *parent) : QScrollBar(Qt::Horizontal, parent) {}
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        SliderAction action = SliderNoAction;
+        switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down: action = SliderSingleStepAdd; break;
+        case Qt::Key_Left:
+        case Qt::Key_Up: action = SliderSingleStepSub; break;
+        case Qt::Key_PageDown: action = SliderPageStepAdd; break;
+        case Qt::Key_PageUp: action = SliderPageStepSub; break;
+        case Qt::Key_Home: action = SliderToMinimum; break;
+        case Qt::Key_End: action = SliderToMaximum; break;
+        default: QScrollBar::keyPressEvent(event); return;
+        }
+        triggerAction(action);
+        event->accept();
+    }
+
     void paintEvent(QPaintEvent *event) override
     {
         QScrollBar::paintEvent(event);
@@ -118,6 +140,9 @@ frmSet::frmSet(PanelHost &host)
     setWindowTitle(QStringLiteral("設定パネル"));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     setFixedSize(265, 144);
+    controls::showNoWindowIcon(this);
+    // Without a taskbar button a minimised panel would have no way back.
+    plat::restoreWhenMinimised(this);
     buildControls();
     wireHandlers();
 }

@@ -25,6 +25,8 @@ struct Picture {
 struct PictureResult {
     Picture picture;
     QString error; // empty on success
+    // The technical reason behind error, for the error output; may be empty.
+    QString detail;
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -35,9 +37,9 @@ inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
 
 // Loads the picture at path. An empty path gives an empty picture (success).
 // The kind comes from the content, never from the file name. A failure's
-// error is a short English phrase ("not a picture of a supported kind",
-// "the file is truncated", "the picture is too large (W x H pixels)", ...)
-// or the file system's own words; it carries no picture.
+// error is a short Japanese sentence for the user ("対応している種類の画像では
+// ありません。", "画像が大きすぎます（W × H ピクセル）。", ...) that names no
+// file; it carries no picture.
 // Pixels come as RGB32, or ARGB32_Premultiplied where the picture has
 // transparent parts (GIF transparency, BMP alpha, unpainted RLE pixels).
 PictureResult loadPicture(const QString &path);

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QRegion>
 
@@ -19,20 +20,27 @@ namespace {
 // much bigger is not read into memory at all.
 constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + 64 * 1024 * 1024;
 
-QString unsupportedMessage() { return QStringLiteral("not a picture of a supported kind"); }
+// The descriptions are the user's: short Japanese sentences, as the desktop
+// words a picture it cannot open. The technical reason, where there is one
+// beyond them, goes into the result's detail.
+QString unsupportedMessage() { return QStringLiteral("対応している種類の画像ではありません。"); }
+
+QString damagedMessage() { return QStringLiteral("画像が壊れています。"); }
 
 QString tooLargeMessage(QSize size)
 {
-    return QStringLiteral("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    return QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。").arg(size.width()).arg(size.height());
 }
+
+QString fileTooLargeMessage() { return QStringLiteral("ファイルが大きすぎます。"); }
 
 QString faultMessage(PictureFault fault, QSize size)
 {
     switch (fault) {
     case PictureFault::None: break;
     case PictureFault::Unsupported: return unsupportedMessage();
-    case PictureFault::Truncated: return QStringLiteral("the file is truncated");
-    case PictureFault::Damaged: return QStringLiteral("the picture is damaged");
+    case PictureFault::Truncated: return QStringLiteral("ファイルが途中で切れています。");
+    case PictureFault::Damaged: return damagedMessage();
     case PictureFault::TooLarge: return tooLargeMessage(size);
     }
     return {};
@@ -64,11 +72,27 @@ PictureResult success(PictureKind kind, QImage image, QSizeF extentTwips = {})
     return r;
 }
 
-PictureResult failure(QString message)
+PictureResult failure(QString message, QString detail = {})
 {
     PictureResult r;
     r.error = std::move(message);
+    r.detail = std::move(detail);
     return r;
+}
+
+// The file system's own words (in the system's language, often English) are
+// the detail; the description says what the user can do something about.
+PictureResult fileFailure(const QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    QString message = QStringLiteral("ファイルを読み込めません。");
+    if (!info.exists())
+        message = QStringLiteral("ファイルが見つかりません。");
+    else if (info.isDir())
+        message = QStringLiteral("ファイルではなくフォルダーです。");
+    else if (!info.isReadable())
+        message = QStringLiteral("ファイルを読む権限がありません。");
+    return failure(message, file.errorString());
 }
 
 // Qt paints the screen outside a GIF's first frame in the file's background
@@ -139,10 +163,24 @@ PictureResult decodeWithQt(const QByteArray &bytes, RasterKind kind)
 PictureResult decodeMetafile(const QByteArray &bytes, metafile::Format format)
 {
     metafile::Rendered rendered = metafile::render(bytes, kMaxPicturePixels);
-    if (!rendered.error.isEmpty())
-        return failure(rendered.error);
+    if (!rendered.error.isEmpty()) {
+        QSize pixels;
+        QSizeF twips;
+        QString headerError;
+        const bool sized = metafile::pictureSize(bytes, &pixels, &twips, &headerError);
+        // The player draws in sixteen-bit coordinates.
+        constexpr int kMaxMetafileSide = 32767;
+        if (sized && (exceedsLimit(pixels) || pixels.width() > kMaxMetafileSide ||
+                      pixels.height() > kMaxMetafileSide))
+            return failure(tooLargeMessage(pixels), rendered.error);
+        // Whatever else stopped a picture of a sound size (memory, so far):
+        // said without guessing, the reason in the detail.
+        if (sized)
+            return failure(QStringLiteral("この画像は表示できません。"), rendered.error);
+        return failure(damagedMessage(), rendered.error);
+    }
     if (rendered.image.isNull())
-        return failure(faultMessage(PictureFault::Damaged, {}));
+        return failure(damagedMessage());
     const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
     return success(kind, std::move(rendered.image), rendered.extentTwips);
 }
@@ -167,7 +205,7 @@ PictureResult decodePicture(const QByteArray &bytes, const QString &name)
 {
     Q_UNUSED(name); // messages name no file: the caller knows which it asked for
     if (bytes.isEmpty())
-        return failure(QStringLiteral("the file is empty"));
+        return failure(QStringLiteral("ファイルが空です。"));
 
     const RasterKind raster = sniffRaster(bytes);
     if (raster == RasterKind::Bmp) {
@@ -193,9 +231,10 @@ PictureResult loadPicture(const QString &path)
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(file.errorString());
+        return fileFailure(file);
     if (file.size() > kMaxPictureFileBytes)
-        return failure(QStringLiteral("the file is too large (%1 MB)").arg(file.size() / (1024 * 1024)));
+        return failure(fileTooLargeMessage(),
+                       QStringLiteral("%1 MB").arg(file.size() / (1024 * 1024)));
 
     QByteArray bytes;
     if (!file.isSequential()) {
@@ -207,11 +246,11 @@ PictureResult loadPicture(const QString &path)
         while (!(piece = file.read(1024 * 1024)).isEmpty()) {
             bytes += piece;
             if (bytes.size() > kMaxPictureFileBytes)
-                return failure(QStringLiteral("the file is too large"));
+                return failure(fileTooLargeMessage());
         }
     }
     if (file.error() != QFileDevice::NoError)
-        return failure(file.errorString());
+        return fileFailure(file);
     return decodePicture(bytes, path);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/sdl_sound.h"
 #include "platform/startup.h"
+#include "platform/window_keeping.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -24,11 +25,19 @@ public:
     std::optional<QString> openFile(QWidget *parent, const QString &nameFilter,
                                     const QString &initialPath) override
     {
-        const QString path =
-            QFileDialog::getOpenFileName(parent, QString(), initialPath, nameFilter);
-        if (path.isEmpty())
+        // As QFileDialog::getOpenFileName, but a dialog of our own making, so
+        // that it can be kept above the control panel.
+        QFileDialog dialog(parent, QString(), initialPath, nameFilter);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        keepAboveThePanel(&dialog);
+        restoreWhenMinimised(&dialog);
+        if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return path;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty() || chosen.constFirst().isEmpty())
+            return std::nullopt;
+        return chosen.constFirst();
     }
 };
 
@@ -41,6 +50,8 @@ public:
                                         : icon == AlertIcon::Warning ? QMessageBox::Warning
                                                                      : QMessageBox::Information;
         QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
+        keepAboveThePanel(&box);
+        restoreWhenMinimised(&box);
         box.exec();
     }
 };

@@ -1,6 +1,12 @@
 #include "platform/startup.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QtGlobal>
+
+#include <memory>
 
 namespace plat {
 
@@ -28,6 +34,24 @@ void choosePlatformPlugin()
 bool canPlaceWindowsOn(QStringView platformName)
 {
     return !platformName.startsWith(u"wayland", Qt::CaseInsensitive);
+}
+
+bool loadQtTranslations(const QLocale &locale)
+{
+    static std::unique_ptr<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed.get());
+        installed.reset();
+    }
+    auto translator = std::make_unique<QTranslator>();
+    // "qtbase" holds the widgets' texts; the finder tries the locale's
+    // languages in order ("ja_JP", then "ja").
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(translator.get());
+    installed = std::move(translator);
+    return true;
 }
 
 } // namespace plat

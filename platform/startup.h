@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QStringView>
 
+class QLocale;
+
 namespace plat {
 
 // Chooses the window-system platform before the application object exists.
@@ -19,5 +21,11 @@ QByteArray preferredPlatforms(const QByteArray &userChoice, bool waylandDisplay,
 // Whether the named Qt platform lets a program place its windows, read their
 // places and keep one on top: every platform but Wayland's.
 bool canPlaceWindowsOn(QStringView platformName);
+
+// Puts Qt's own texts (the file dialog's labels, the standard buttons) into
+// the locale's language, from the translations that come with Qt. Replaces
+// those installed by an earlier call. False when Qt has none for the locale,
+// as for English, which they are written in. Needs the application object.
+bool loadQtTranslations(const QLocale &locale);
 
 } // namespace plat

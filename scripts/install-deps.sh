@@ -7,10 +7,13 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
+  # Qt's own dialogs and buttons in the user's language
+  qt6-translations-l10n
   # fonts for the Japanese texts
   fonts-ipafont-gothic
-  # real-window tests (an X client library and pictures for the driver)
-  xvfb openbox xdotool python3 python3-xlib python3-pil
+  # real-window tests (an X client library and pictures for the driver), and
+  # a window manager that honours the title-bar hints, to check them under it
+  xvfb openbox xdotool python3 python3-xlib python3-pil metacity
   # the start-up benchmark and screenshots
   x11-utils imagemagick
   # the native Wayland platform, for desktops without XWayland, and a

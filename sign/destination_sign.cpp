@@ -4,6 +4,7 @@
 #include "pictures/picture.h"
 #include "sign/sign_host.h"
 
+#include <QDebug>
 #include <QDir>
 
 #include <algorithm>
@@ -67,6 +68,9 @@ void DestinationSign::Load方向幕(int Index)
     if (!loaded.ok()) {
         // The path is taken only with its picture: keeping a rejected path
         // would save it and fail again at every start.
+        if (!loaded.detail.isEmpty())
+            qWarning().noquote() << QDir::toNativeSeparators(*chosen) + QStringLiteral(": ") +
+                                        loaded.detail;
         m_host.showPictureError(loadFailureText(*chosen, loaded.error));
         return;
     }

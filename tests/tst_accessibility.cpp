@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -84,6 +85,8 @@ private Q_SLOTS:
     void focusAfterDoorRun();
     void versionButtonFromKeyboard_data();
     void versionButtonFromKeyboard();
+    void slidersTakeKeysAsScrollBars_data();
+    void slidersTakeKeysAsScrollBars();
 };
 
 void TestAccessibility::everyVisibleControlIsNamed_data()
@@ -265,6 +268,54 @@ void TestAccessibility::versionButtonFromKeyboard()
     closer.stop();
     QVERIFY(shown);
     QVERIFY(!rig.form.versionDialog());
+}
+
+void TestAccessibility::slidersTakeKeysAsScrollBars_data()
+{
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+
+    // Towards the right end, where the value is largest: Right, Down, Page
+    // Down; the large change is 1, like the small one.
+    const QString door = QStringLiteral("HScroll1"), doorLabel = QStringLiteral("lblMaeSpeed");
+    QTest::newRow("Right raises") << door << doorLabel << 1000 << int(Qt::Key_Right) << 1001;
+    QTest::newRow("Down raises") << door << doorLabel << 1000 << int(Qt::Key_Down) << 1001;
+    QTest::newRow("Left lowers") << door << doorLabel << 1000 << int(Qt::Key_Left) << 999;
+    QTest::newRow("Up lowers") << door << doorLabel << 1000 << int(Qt::Key_Up) << 999;
+    QTest::newRow("Page Down") << door << doorLabel << 1000 << int(Qt::Key_PageDown) << 1001;
+    QTest::newRow("Page Up") << door << doorLabel << 1000 << int(Qt::Key_PageUp) << 999;
+    QTest::newRow("Home") << door << doorLabel << 1000 << int(Qt::Key_Home) << 1;
+    QTest::newRow("End") << door << doorLabel << 1000 << int(Qt::Key_End) << 30000;
+    QTest::newRow("Left at the left end") << door << doorLabel << 1 << int(Qt::Key_Left) << 1;
+    QTest::newRow("Right at the right end")
+        << door << doorLabel << 30000 << int(Qt::Key_Right) << 30000;
+    const QString sign = QStringLiteral("scllMakuSpeed_0"), signLabel = QStringLiteral("lblMakuSpeed_0");
+    QTest::newRow("sign: Right") << sign << signLabel << 250 << int(Qt::Key_Right) << 251;
+    QTest::newRow("sign: Left") << sign << signLabel << 250 << int(Qt::Key_Left) << 249;
+    QTest::newRow("sign: Up at the left end") << sign << signLabel << 0 << int(Qt::Key_Up) << 0;
+    QTest::newRow("sign: End") << sign << signLabel << 250 << int(Qt::Key_End) << 1000;
+}
+
+void TestAccessibility::slidersTakeKeysAsScrollBars()
+{
+    QFETCH(QString, slider);
+    QFETCH(QString, label);
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    PanelRig rig;
+    QVERIFY(rig.ready());
+    auto *bar = rig.set().findChild<QScrollBar *>(slider);
+    auto *shown = rig.set().findChild<QLabel *>(label);
+    QVERIFY(bar && shown);
+    bar->setValue(from);
+    bar->setFocus();
+    rig.key(Qt::Key(key));
+    QCOMPARE(bar->value(), to);
+    QCOMPARE(shown->text(), QString::number(to));
 }
 
 QTEST_MAIN(TestAccessibility)

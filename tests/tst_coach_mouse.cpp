@@ -35,6 +35,8 @@ private Q_SLOTS:
     void doorwayClickTakesFocus();
     void versionDialogEachTimeAfresh_data();
     void versionDialogEachTimeAfresh();
+    void itemsChosenWithLeftButtonOnly_data();
+    void itemsChosenWithLeftButtonOnly();
 };
 
 void TestCoachMouse::presses_data()
@@ -189,7 +191,9 @@ void TestCoachMouse::versionDialogEachTimeAfresh()
             poll.stop();
             seen = dialog;
             shownLine = dialog->Label1[1]->text();
-            modal = dialog->isModal() && form.versionDialog() == dialog;
+            // Modal, and kept above the always-on-top panel.
+            modal = dialog->isModal() && form.versionDialog() == dialog &&
+                    dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             // The coach takes no input while the dialog is open.
             menuWhileModal = whileMenuOpen(
                 [&] {
@@ -209,6 +213,43 @@ void TestCoachMouse::versionDialogEachTimeAfresh()
         QVERIFY(!menuWhileModal);
         QVERIFY(!form.versionDialog());
     }
+}
+
+void TestCoachMouse::itemsChosenWithLeftButtonOnly_data()
+{
+    QTest::addColumn<QList<Qt::MouseButton>>("clicks"); // in turn, on "看板の表示"
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("left") << QList<Qt::MouseButton>{Qt::LeftButton} << true;
+    QTest::newRow("right") << QList<Qt::MouseButton>{Qt::RightButton} << false;
+    QTest::newRow("middle") << QList<Qt::MouseButton>{Qt::MiddleButton} << false;
+    QTest::newRow("right, then left")
+        << QList<Qt::MouseButton>{Qt::RightButton, Qt::LeftButton} << true;
+}
+
+void TestCoachMouse::itemsChosenWithLeftButtonOnly()
+{
+    QFETCH(QList<Qt::MouseButton>, clicks);
+    QFETCH(bool, chosen);
+
+    FakePlatform fp;
+    Form1 form(fp.platform);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    bool openAfterEachMiss = true;
+    QMenu *opened = whileMenuOpen([&] { form.Form_MouseDown(Qt::RightButton); },
+                                  [&](QMenu *m) {
+                                      const QPoint item =
+                                          m->actionGeometry(form.MnuViewKanban).center();
+                                      for (Qt::MouseButton button : clicks) {
+                                          QTest::mouseClick(m, button, {}, item);
+                                          if (button != Qt::LeftButton)
+                                              openAfterEachMiss &= m->isVisible();
+                                      }
+                                  });
+    QCOMPARE(opened, form.MnuTempMenu1);
+    QVERIFY(openAfterEachMiss);
+    QCOMPARE(form.PicKanban->isVisible(), !chosen);
+    QCOMPARE(form.MnuViewKanban->isChecked(), !chosen);
 }
 
 QTEST_MAIN(TestCoachMouse)

@@ -182,8 +182,8 @@ private Q_SLOTS:
     void tallStripLoads_data();
     void tallStripLoads();
     void emptyPathGivesNoPicture();
-    void fileSystemFailuresUseItsOwnWords_data();
-    void fileSystemFailuresUseItsOwnWords();
+    void fileSystemFailures_data();
+    void fileSystemFailures();
     void hugeFileIsNotRead();
     void pictureInfoTool();
 };
@@ -375,12 +375,12 @@ void TestPictureLoader::refused_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
 
-    const QString unsupported = QStringLiteral("not a picture of a supported kind");
-    const QString truncated = QStringLiteral("the file is truncated");
-    const QString damaged = QStringLiteral("the picture is damaged");
-    const QString huge = QStringLiteral("the picture is too large (60000 x 60000 pixels)");
+    const QString unsupported = QStringLiteral("対応している種類の画像ではありません。");
+    const QString truncated = QStringLiteral("ファイルが途中で切れています。");
+    const QString damaged = QStringLiteral("画像が壊れています。");
+    const QString huge = QStringLiteral("画像が大きすぎます（60000 × 60000 ピクセル）。");
 
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("the file is empty");
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("ファイルが空です。");
     QTest::newRow("text") << QByteArray("hello, world\n") << unsupported;
     QTest::newRow("text starting like a BMP") << QByteArray("BMW 320i, 1983, one owner, low mileage\n") << unsupported;
 
@@ -439,7 +439,7 @@ void TestPictureLoader::refused_data()
     QByteArray gif = fixture("gif-transparent.gif");
     gif[6] = gif[7] = gif[8] = gif[9] = char(0xff);
     QTest::newRow("GIF claiming 65535 x 65535")
-        << gif << QStringLiteral("the picture is too large (65535 x 65535 pixels)");
+        << gif << QStringLiteral("画像が大きすぎます（65535 × 65535 ピクセル）。");
     gif = fixture("gif-transparent.gif");
     QTest::newRow("GIF with a trailer and no frame") << gif.left(gif.indexOf('\x21')) + ';' << damaged;
 
@@ -449,6 +449,19 @@ void TestPictureLoader::refused_data()
     pngBytes = png(referenceImage());
     pngBytes.replace(pngBytes.indexOf("IDAT") + 8, 4, "oops");
     QTest::newRow("PNG with broken pixel data") << pngBytes << damaged;
+
+    // Placeable WMF: bounds in units of which `inch` make an inch, shown at 96 dpi.
+    const auto wmf = [](int right, int bottom, int inch) {
+        return bytesOf({0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, right & 0xff, right >> 8,
+                        bottom & 0xff, bottom >> 8, inch & 0xff, inch >> 8, 0, 0, 0, 0, 0, 0,
+                        1, 0, 9, 0, 0, 3, 12, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0,
+                        3, 0, 0, 0, 0, 0});
+    };
+    QTest::newRow("WMF of 1000 x 500 inches")
+        << wmf(1000, 500, 1) << QStringLiteral("画像が大きすぎます（96000 × 48000 ピクセル）。");
+    QTest::newRow("WMF 40000 pixels wide")
+        << wmf(25000, 60, 60) << QStringLiteral("画像が大きすぎます（40000 × 96 ピクセル）。");
+    QTest::newRow("WMF of no width") << wmf(0, 500, 1) << damaged;
 }
 
 void TestPictureLoader::refused()
@@ -557,21 +570,36 @@ void TestPictureLoader::emptyPathGivesNoPicture()
     QVERIFY(result.picture.image.isNull());
 }
 
-void TestPictureLoader::fileSystemFailuresUseItsOwnWords_data()
+void TestPictureLoader::fileSystemFailures_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::newRow("missing file") << QStringLiteral("/nonexistent/strip.bmp");
-    QTest::newRow("folder") << QDir::tempPath();
+    QTest::addColumn<QString>("path"); // empty: a file that cannot be read
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << QStringLiteral("/nonexistent/strip.bmp")
+                                  << QStringLiteral("ファイルが見つかりません。");
+    QTest::newRow("folder") << QDir::tempPath() << QStringLiteral("ファイルではなくフォルダーです。");
+    QTest::newRow("no permission") << QString() << QStringLiteral("ファイルを読む権限がありません。");
 }
 
-void TestPictureLoader::fileSystemFailuresUseItsOwnWords()
+// The user is told in Japanese; the file system's own words stay in the detail.
+void TestPictureLoader::fileSystemFailures()
 {
     QFETCH(QString, path);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    if (path.isEmpty()) {
+        path = dir.filePath("locked.bmp");
+        QFile locked(path);
+        QVERIFY(locked.open(QIODevice::WriteOnly));
+        locked.write(Bmp{}.bytes());
+        locked.close();
+        QVERIFY(locked.setPermissions(QFileDevice::WriteOwner));
+    }
     QFile file(path);
-    QVERIFY(!file.open(QIODevice::ReadOnly));
+    if (file.open(QIODevice::ReadOnly))
+        QSKIP("this user can read every file");
     const pictures::PictureResult result = pictures::loadPicture(path);
-    QVERIFY(!result.ok());
-    QCOMPARE(result.error, file.errorString());
+    QCOMPARE(result.error, message);
+    QCOMPARE(result.detail, file.errorString());
     QVERIFY(result.picture.isNull());
 }
 
@@ -585,7 +613,8 @@ void TestPictureLoader::hugeFileIsNotRead()
     QVERIFY(file.resize(qint64(8) << 30));
     file.close();
     const pictures::PictureResult result = pictures::loadPicture(file.fileName());
-    QCOMPARE(result.error, QStringLiteral("the file is too large (8192 MB)"));
+    QCOMPARE(result.error, QStringLiteral("ファイルが大きすぎます。"));
+    QCOMPARE(result.detail, QStringLiteral("8192 MB"));
 }
 
 void TestPictureLoader::pictureInfoTool()
@@ -611,7 +640,7 @@ void TestPictureLoader::pictureInfoTool()
     process.start(tool, {broken.fileName()});
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.exitCode(), 1);
-    QVERIFY(process.readAllStandardError().contains("the file is truncated"));
+    QVERIFY(process.readAllStandardError().contains(QStringLiteral("ファイルが途中で切れています。").toUtf8()));
 
     process.start(tool, {});
     QVERIFY(process.waitForFinished());

@@ -5,6 +5,7 @@
 #include "version/version_dialog.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -102,27 +103,48 @@ void TestVersionDialog::okHides()
 
 void TestVersionDialog::link_data()
 {
-    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("folder"); // empty: none; "damaged": a library that does not load
+    QTest::addColumn<int>("key");         // 0: a left click; else Tab from OK, then this key
     QTest::addColumn<QStringList>("opened");
-    QTest::addColumn<bool>("fails");
+    QTest::addColumn<QString>("says");    // in the failure's description; empty: no failure
 
-    QTest::newRow("maker library beside the program")
-        << TT_BINARY_DIR "/app" << QStringList{QStringLiteral(TT_HOME_PAGE_URL)} << false;
+    const QString maker = QStringLiteral(TT_BINARY_DIR "/app");
+    const QStringList home{QStringLiteral(TT_HOME_PAGE_URL)};
+    QTest::newRow("maker library beside the program") << maker << 0 << home << QString();
+    QTest::newRow("Return on the link") << maker << int(Qt::Key_Return) << home << QString();
+    QTest::newRow("Enter on the link") << maker << int(Qt::Key_Enter) << home << QString();
+    QTest::newRow("Space on the link") << maker << int(Qt::Key_Space) << home << QString();
+    QTest::newRow("a letter on the link") << maker << int(Qt::Key_A) << QStringList{} << QString();
     QTest::newRow("library gives an empty address")
-        << TT_BINARY_DIR "/version/maker-blank" << QStringList{QString()} << false;
+        << TT_BINARY_DIR "/version/maker-blank" << 0 << QStringList{QString()} << QString();
     QTest::newRow("library without the function")
-        << TT_BINARY_DIR "/version/maker-no-url" << QStringList{} << true;
-    QTest::newRow("no library") << QString() << QStringList{} << true;
+        << TT_BINARY_DIR "/version/maker-no-url" << 0 << QStringList{} << "QuorvelHpURL";
+    QTest::newRow("no library") << QString() << 0 << QStringList{} << "見つかりません";
+    QTest::newRow("no library, from the keyboard")
+        << QString() << int(Qt::Key_Space) << QStringList{} << "見つかりません";
+    QTest::newRow("damaged library") << "damaged" << 0 << QStringList{} << "読み込めません";
 }
 
 void TestVersionDialog::link()
 {
     QFETCH(QString, folder);
+    QFETCH(int, key);
     QFETCH(QStringList, opened);
-    QFETCH(bool, fails);
+    QFETCH(QString, says);
 
     QTemporaryDir empty;
     QVERIFY(empty.isValid());
+    if (folder == QLatin1String("damaged")) {
+#ifdef Q_OS_WIN
+        QFile junk(empty.filePath("Vellum3Res.dll"));
+#else
+        QFile junk(empty.filePath("libVellum3Res.so"));
+#endif
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a library");
+        junk.close();
+        folder = empty.path();
+    }
     if (folder.isEmpty())
         folder = empty.path();
 
@@ -130,28 +152,37 @@ void TestVersionDialog::link()
     fp.process.path = folder + QStringLiteral("/TT04K0007");
     frmShowVersion dialog(fp.platform);
     dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    if (key) {
+        QCOMPARE(dialog.focusWidget(), dialog.Command1);
+        QTest::keyClick(dialog.windowHandle(), Qt::Key_Tab);
+        QCOMPARE(dialog.focusWidget(), dialog.Label5);
+    }
 
-    // Twice: nothing is kept from one click to the next, and a failure
-    // leaves the dialog usable.
-    for (int click = 1; click <= 2; ++click) {
-        QTest::mouseClick(dialog.Label5, Qt::LeftButton);
+    // Twice: nothing is kept from one use to the next, and a failure leaves
+    // the dialog usable.
+    const bool fails = !says.isEmpty();
+    for (int use = 1; use <= 2; ++use) {
+        if (key)
+            QTest::keyClick(dialog.windowHandle(), Qt::Key(key));
+        else
+            QTest::mouseClick(dialog.Label5, Qt::LeftButton);
         QVERIFY(dialog.isVisible());
         QStringList expected;
-        for (int i = 0; i < click; ++i)
+        for (int i = 0; i < use; ++i)
             expected += opened;
         QCOMPARE(fp.shell.opened, expected);
-        QCOMPARE(fp.alerts.calls.size(), fails ? click : 0);
+        QCOMPARE(fp.alerts.calls.size(), fails ? use : 0);
     }
     if (fails) {
         const FakeAlerts::Call &alert = fp.alerts.calls.constFirst();
         QCOMPARE(alert.icon, plat::AlertIcon::Critical);
         QCOMPARE(alert.title, QStringLiteral("Quorvelhp.dllのエラー"));
         QVERIFY2(alert.text.endsWith(kReportRequest), qPrintable(alert.text));
+        // A Japanese sentence naming the library; paths go to the error output.
         const QString description = alert.text.chopped(kReportRequest.size());
-        QVERIFY2(description.contains(QStringLiteral("Vellum3Res")), qPrintable(description));
-        QVERIFY2(folder.isEmpty() || description.contains(QStringLiteral("QuorvelHpURL")) ||
-                     description.contains(folder),
+        QVERIFY2(description.contains(QStringLiteral("Vellum3Res")) && description.contains(says) &&
+                     description.endsWith(u'。') && !description.contains(u'/'),
                  qPrintable(description));
     }
 }

@@ -43,7 +43,10 @@ int main(int argc, char *argv[])
     const QString path = args.first();
     const pictures::PictureResult result = pictures::loadPicture(path);
     if (!result.ok()) {
-        err << path << ": " << result.error << '\n';
+        err << path << ": " << result.error;
+        if (!result.detail.isEmpty())
+            err << " (" << result.detail << ')';
+        err << '\n';
         return 1;
     }
     const pictures::Picture &picture = result.picture;

@@ -1,28 +1,58 @@
 #include "version/maker_link.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QLibrary>
 
 namespace maker {
 
+namespace {
+
+const QString kLibraryName = QStringLiteral("Vellum3Res");
+
+// Whether the folder holds a file that could be the library under any of the
+// names the platform gives one ("Vellum3Res.dll", "libVellum3Res.so", ...).
+bool libraryFilePresent(const QDir &folder)
+{
+    const QStringList candidates = folder.entryList(
+        {kLibraryName + QStringLiteral("*"), QStringLiteral("lib") + kLibraryName + QStringLiteral("*")},
+        QDir::Files | QDir::Readable);
+    for (const QString &name : candidates)
+        if (QLibrary::isLibrary(name))
+            return true;
+    return false;
+}
+
+// The loader's own words, with paths and internal names, are for the error
+// output; the user is told in a sentence what is wrong.
+HomePageAddress failure(const QString &description, const QString &detail)
+{
+    qWarning().noquote() << detail;
+    return {{}, description};
+}
+
+} // namespace
+
 HomePageAddress homePageAddress(const QString &folder)
 {
     // Only the program's own folder is searched; QLibrary adds the
     // platform's file suffix (and tries a "lib" prefix where that is usual).
-    QLibrary library(QDir(folder).filePath(QStringLiteral("Vellum3Res")));
+    const QDir dir(folder);
+    QLibrary library(dir.filePath(kLibraryName));
     if (!library.load())
-        return {{}, library.errorString()};
+        return failure(libraryFilePresent(dir)
+                           ? QStringLiteral("ライブラリ %1 を読み込めません。").arg(kLibraryName)
+                           : QStringLiteral("ライブラリ %1 が見つかりません。").arg(kLibraryName),
+                       library.errorString());
 
     using UrlFunction = const char *(*)();
     const auto quorvelHpUrl = reinterpret_cast<UrlFunction>(library.resolve("QuorvelHpURL"));
     if (!quorvelHpUrl) {
-        // QLibrary words a missing symbol only as "Unknown error" here, so
-        // the description names the function and the file itself.
-        HomePageAddress failed{{},
-                               QStringLiteral("Cannot resolve symbol \"QuorvelHpURL\" in %1")
-                                   .arg(QDir::toNativeSeparators(library.fileName()))};
+        const QString detail = QStringLiteral("QuorvelHpURL not found in %1")
+                                   .arg(QDir::toNativeSeparators(library.fileName()));
         library.unload();
-        return failed;
+        return failure(QStringLiteral("ライブラリ %1 に関数 QuorvelHpURL がありません。").arg(kLibraryName),
+                       detail);
     }
     // Copied before the library goes: the text lives in its memory. A null
     // answer is taken as no address rather than read.

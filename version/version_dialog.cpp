@@ -3,14 +3,18 @@
 #include "controls/controls.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
+#include "platform/window_keeping.h"
 #include "version/maker_link.h"
 
 #include <QCursor>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 using controls::colorFromBgr;
 using controls::placeInTwips;
@@ -29,6 +33,26 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text,
     return label;
 }
 
+// The home page link: reached with Tab like a button, so it shows where the
+// focus is.
+class LinkLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter p(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+};
+
 void setColours(QLabel *label, quint32 backBgr, quint32 foreBgr)
 {
     QPalette pal = label->palette();
@@ -46,6 +70,9 @@ frmShowVersion::frmShowVersion(plat::Platform &platform)
                            Qt::MSWindowsFixedSizeDialogHint),
       m_platform(platform)
 {
+    controls::showNoWindowIcon(this);
+    plat::keepAboveThePanel(this);
+    plat::restoreWhenMinimised(this);
     setObjectName(QStringLiteral("frmShowVersion"));
     setWindowTitle(QStringLiteral("トトラのバージョン情報"));
     setFixedSize(333, 223);
@@ -105,9 +132,10 @@ void frmShowVersion::buildControls()
     Label4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Label4->setAccessibleName(QStringLiteral("区切り線"));
 
-    Label5 = makeLabel(this, QStringLiteral("Label5"),
-                       QStringLiteral("ここをクリックするとクオベルHPが開きます。"),
-                       {240, 2985, 3315, 225});
+    Label5 = new LinkLabel(QStringLiteral("ここをクリックするとクオベルHPが開きます。"), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    placeInTwips(Label5, {240, 2985, 3315, 225});
+    Label5->setFocusPolicy(Qt::TabFocus);
     QFont linkFont = controls::pGothicFont(9, false);
     linkFont.setUnderline(true);
     Label5->setFont(linkFont);
@@ -122,6 +150,9 @@ void frmShowVersion::buildControls()
     Command1->setObjectName(QStringLiteral("Command1"));
     placeInTwips(Command1, {3570, 2940, 1230, 345});
     connect(Command1, &QPushButton::clicked, this, &frmShowVersion::Command1_Click);
+    // OK has the focus first; Tab goes to the link and back.
+    setTabOrder(Command1, Label5);
+    Command1->setFocus(Qt::OtherFocusReason);
 
     // Said here, where the program tells what it is and how it runs, rather
     // than as a tooltip of the panel, which would pop up over the controls in
@@ -161,8 +192,19 @@ void frmShowVersion::Label5_Click()
 
 bool frmShowVersion::eventFilter(QObject *watched, QEvent *event)
 {
-    // A click on the link is a left press and release over it.
+    // A click on the link is a left press and release over it; from the
+    // keyboard, Enter or Space while it has the focus.
     if (watched == Label5) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *e = static_cast<QKeyEvent *>(event);
+            const int key = e->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+                !(e->modifiers() & ~Qt::KeypadModifier)) {
+                if (!e->isAutoRepeat())
+                    Label5_Click();
+                return true;
+            }
+        }
         if (event->type() == QEvent::MouseButtonPress) {
             m_linkPressed = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
         } else if (event->type() == QEvent::MouseButtonRelease) {
