@@ -118,8 +118,8 @@ class Program:
         except Failure as e:
             seen = [(s.name_of(w), s._property(w, "_NET_FRAME_EXTENTS"))
                     for w in s.windows_of(self.proc.pid)]
-            raise Failure("%s; its windows (title, frame): %r; openbox %s" % (
-                e, seen, "running" if s.procs[-1].poll() is None else "ended"))
+            raise Failure("%s; its windows (title, frame): %r; openbox %s; %s" % (
+                e, seen, "running" if s.procs[-1].poll() is None else "ended", self.backtrace()))
         if not placed_by_file:
             wait_until("the panel just below the main window's frame", self.panel_below_main)
         s.park_pointer()
@@ -177,15 +177,25 @@ class Program:
         s = self.session
         titles = [s.name_of(w) for w in s.windows_of(self.proc.pid)]
         active = s.active()
-        report = "its windows: %r, the active window: %r" % (
-            titles, s.name_of(active) if active else None)
-        if shutil.which("gdb"):
-            done = subprocess.run(["gdb", "-p", str(self.proc.pid), "-batch", "-nx",
-                                   "-ex", "thread apply all bt 12"],
-                                  capture_output=True, text=True, timeout=60)
-            report += "\n" + "\n".join(line for line in done.stdout.splitlines()
-                                       if line.startswith(("#", "Thread")))
-        return report
+        report = "its windows: %r, the active window: %r, openbox offers on the main window %s" % (
+            titles, s.name_of(active) if active else None, sorted(s.allowed_actions(self.main)))
+        report += "; " + self.backtrace()
+        s.send_delete_window(self.main)
+        try:
+            self.proc.wait(timeout=5)
+            return report + "\nWM_DELETE_WINDOW sent by the driver then closed it"
+        except subprocess.TimeoutExpired:
+            return report + "\nWM_DELETE_WINDOW sent by the driver did not close it either"
+
+    def backtrace(self):
+        """Where each thread of the running program waits (with gdb, when there is one)."""
+        if not shutil.which("gdb"):
+            return "no gdb for a backtrace"
+        done = subprocess.run(["gdb", "-p", str(self.proc.pid), "-batch", "-nx",
+                               "-ex", "thread apply all bt 12"],
+                              capture_output=True, text=True, timeout=60)
+        return "\n" + "\n".join(line for line in done.stdout.splitlines()
+                                 if line.startswith(("#", "Thread")))
 
     def kill(self):
         if self.proc and self.proc.poll() is None:

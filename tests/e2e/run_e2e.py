@@ -247,6 +247,9 @@ def scenario_sign(session, make_program):
     write_strip(other, 50, 60, 101)
     app.click_client(sx + 25, sy + 9, repeat=2)
     dialog = app.dialog()
+    order = session.stacking()
+    check(order.index(dialog) > order.index(app.panel),
+          "the always-on-top panel covers the file dialog")
     session.type_into_focused_field(other, dialog)
     session.xdo("key", "Return")
     wait_until("the file dialog closed", app.gone(dialog))

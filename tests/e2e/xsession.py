@@ -14,6 +14,7 @@ import time
 
 from PIL import Image
 from Xlib import X, Xatom, display as xdisplay, error as xerror
+from Xlib.protocol import event
 
 
 DOUBLE_CLICK_INTERVAL = 0.5
@@ -96,10 +97,36 @@ class Session:
         self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         wait_until("openbox managing the screen", self._wm_ready, timeout=15)
+        # The first key from xdotool's XTEST keyboard makes the server's core keyboard
+        # change device; openbox answers that change by dropping all its key bindings and
+        # grabbing them anew, and alt+F4 pressed in between reaches the program instead of
+        # openbox. So one key that nothing binds first, then a request that openbox answers
+        # only after it has dealt with what came before.
+        self.xdo("key", "shift")
+        self.openbox_round_trip()
 
     def _wm_ready(self):
         check(self.procs[-1].poll() is None, "openbox exited")
         return self.root.get_full_property(self.atom("_NET_SUPPORTING_WM_CHECK"), Xatom.WINDOW)
+
+    def openbox_round_trip(self):
+        """Asks openbox for the frame of a window it does not manage and waits for the
+        answer; asked again while none comes, as a request made while openbox is still
+        starting can go unanswered."""
+        probe = self.root.create_window(-10, -10, 1, 1, 0, X.CopyFromParent)
+        request = event.ClientMessage(window=probe, client_type=self.atom(
+            "_NET_REQUEST_FRAME_EXTENTS"), data=(32, [0, 0, 0, 0, 0]))
+
+        def answered():
+            if self._property(probe.id, "_NET_FRAME_EXTENTS"):
+                return True
+            self.root.send_event(request, event_mask=X.SubstructureRedirectMask
+                                 | X.SubstructureNotifyMask)
+            self.x.flush()
+            return False
+        wait_until("openbox answering a request", answered, timeout=15, interval=0.2)
+        probe.destroy()
+        self.x.flush()
 
     def stop(self):
         if self.x is not None:
@@ -216,6 +243,14 @@ class Session:
         finally:
             me.destroy()
             self.x.flush()
+
+    def send_delete_window(self, window):
+        """What a window manager sends to close a window: WM_PROTOCOLS / WM_DELETE_WINDOW."""
+        w = self.x.create_resource_object("window", window)
+        w.send_event(event.ClientMessage(window=w, client_type=self.atom("WM_PROTOCOLS"),
+                                         data=(32, [self.atom("WM_DELETE_WINDOW"), X.CurrentTime,
+                                                    0, 0, 0])))
+        self.x.flush()
 
     # Input -----------------------------------------------------------------
     def xdo(self, *args):
