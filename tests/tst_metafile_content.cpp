@@ -337,6 +337,7 @@ void TestMetafileContent::placesBitmaps_data()
         w.solidBrush(1, kBlue);
         w.blt(76, 0, 0, 50, 50, 0x00F00021, Dib(), 0, 0); // pattern copy
         w.blt(76, 50, 50, 50, 50, 0x00000042, Dib(), 0, 0); // blackness
+        w.blt(76, 0, 0, 100, 100, 0x00AA0029, Dib(), 0, 0); // leaves the destination as it is
         QTest::newRow("blits without a bitmap") << w.finish() << QStringList{"25,25=#ff0000ff", "75,75=#ff000000", "75,25=#00000000"};
     }
     {
