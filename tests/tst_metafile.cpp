@@ -395,6 +395,17 @@ static void mappingRows()
     }
     {
         EmfWriter w = redCanvas();
+        w.rectangle(0, 0, 50, 50);
+        QByteArray b = w.finish();
+        // The description fills the header's last 20 bytes, where the
+        // device size in micrometres would otherwise be.
+        qToLittleEndian<quint32>(10, b.data() + 60);
+        qToLittleEndian<quint32>(88, b.data() + 64);
+        b.replace(88, 20, QByteArray("e\0m\0f\0\0\0s\0i\0g\0n\0s\0\0\0", 20));
+        QTest::newRow("description inside the header") << b << at({"25,25=#ffff0000", "75,75=#00000000"});
+    }
+    {
+        EmfWriter w = redCanvas();
         w.u32Record(17, 2); // 0.1 mm, y up
         w.rectangle(0, 0, 132, -132);
         QTest::newRow("lometric") << w.finish() << at({"25,25=#ffff0000", "75,75=#00000000"});
