@@ -234,6 +234,17 @@ void TestMetafile::drawsShapes_data()
     }
     {
         EmfWriter w(EmfWriter::pixelFrame(100, 100));
+        w.createPen(1, 0, 0, kRed);
+        w.select(1);
+        w.u32Record(17, 8);
+        w.pointRecord(9, 400, 400);
+        w.pointRecord(11, 100, 100);
+        w.pointRecord(27, 0, 199); // 49.75 pixels down
+        w.pointRecord(54, 400, 199);
+        QTest::newRow("emf thin line rounds to the nearest row") << w.finish() << at({"50,50=#ffff0000", "50,49=#00000000"});
+    }
+    {
+        EmfWriter w(EmfWriter::pixelFrame(100, 100));
         w.createPen(1, 0x00010000, 4, kRed);
         w.select(1);
         w.polygon16({{10, 50}, {10, 10}, {90, 10}, {90, 50}}, 85);

@@ -299,7 +299,13 @@ void Canvas::drawShape(const QPainterPath &logical, bool fill, bool stroke)
             if (period * unit <= 0 || length / (period * unit) > kMaxDashes)
                 pen.setStyle(Qt::SolidLine);
         }
+        // The platform rounds a thin line's points to whole pixels; Qt's
+        // aliased stroker takes the pixel below them, so a line just above
+        // a pixel row would vanish. Half a pixel turns the one into the other.
+        if (pen.isCosmetic())
+            m_painter->setTransform(m_full * QTransform::fromTranslate(0.5, 0.5));
         m_painter->strokePath(path, pen);
+        m_painter->setTransform(m_full);
     }
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
