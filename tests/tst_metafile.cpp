@@ -409,7 +409,7 @@ static void mappingRows()
         w.rectangle(0, 0, 50, 50);
         QByteArray b = w.finish();
         // The description fills the header's last 20 bytes, where the
-        // device size in micrometres would otherwise be.
+        // device size in micrometres would otherwise be; the millimetres rule.
         qToLittleEndian<quint32>(10, b.data() + 60);
         qToLittleEndian<quint32>(88, b.data() + 64);
         b.replace(88, 20, QByteArray("e\0m\0f\0\0\0s\0i\0g\0n\0s\0\0\0", 20));

@@ -32,8 +32,8 @@ bool readEmfHeader(const QByteArray &bytes, PictureFrame *frame, QString *error)
     r.u32(); // record count
     const quint16 handles = r.u16();
     r.u16();
-    const quint32 descriptionChars = r.u32();
-    const quint32 descriptionAt = r.u32();
+    r.u32(); // description length
+    r.u32(); // description offset
     r.u32(); // palette entries
     const qint32 devW = r.i32(), devH = r.i32();
     const qint32 mmW = r.i32(), mmH = r.i32();
@@ -50,26 +50,11 @@ bool readEmfHeader(const QByteArray &bytes, PictureFrame *frame, QString *error)
         return false;
     }
 
-    // Newer headers carry the device size in micrometres, which is more
-    // precise than the millimetres every header has. Some writers put the
-    // description (or the pixel format) right after the basic fields and
-    // count it in the header's size; what lies there is then no extension.
-    quint32 fieldsEnd = headerSize;
-    if (descriptionChars > 0 && descriptionAt >= 88)
-        fieldsEnd = qMin(fieldsEnd, descriptionAt);
-    Reader pixelFormat = Reader(bytes).sub(88, 8);
-    const quint32 pixelFormatSize = pixelFormat.u32(), pixelFormatAt = pixelFormat.u32();
-    if (fieldsEnd >= 100 && pixelFormat.ok() && pixelFormatSize > 0 && pixelFormatAt >= 88)
-        fieldsEnd = qMin(fieldsEnd, pixelFormatAt);
-    double mmWidth = mmW, mmHeight = mmH;
-    if (fieldsEnd >= 108) {
-        Reader ext = Reader(bytes).sub(100, 8);
-        const qint32 umW = ext.i32(), umH = ext.i32();
-        if (ext.ok() && umW > 0 && umH > 0) {
-            mmWidth = umW / 1000.0;
-            mmHeight = umH / 1000.0;
-        }
-    }
+    // The platform places the frame on the reference device by its size in
+    // whole millimetres. The micrometres of newer headers would move a frame
+    // far from the device's origin by pixels (and some writers keep their
+    // description where that field would be).
+    const double mmWidth = mmW, mmHeight = mmH;
     if (devW > 0 && devH > 0 && mmWidth > 0 && mmHeight > 0) {
         frame->devicePxPerMmX = devW / mmWidth;
         frame->devicePxPerMmY = devH / mmHeight;
