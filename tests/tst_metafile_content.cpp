@@ -1,5 +1,6 @@
 // Metafile pictures: where text and bitmaps land.
 
+#include "pictures/metafile/font_match.h"
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture.h"
 #include "tst_metafile_probe.h"
@@ -89,6 +90,8 @@ private Q_SLOTS:
     void placesText_data();
     void placesText();
     void textDetails();
+    void symbolFontCodes_data();
+    void symbolFontCodes();
     void drawsEveryDibDepth_data();
     void drawsEveryDibDepth();
     void placesBitmaps_data();
@@ -191,6 +194,30 @@ void TestMetafileContent::placesText()
     QVERIFY2(!ink.isEmpty(), "no text drawn");
     QVERIFY2(inside.adjusted(-1, -1, 1, 1).contains(ink), qPrintable(where));
     QVERIFY2(ink.intersects(reaches), qPrintable(where));
+}
+
+void TestMetafileContent::symbolFontCodes_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("codes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letters are Greek") << "Symbol" << "DaS p" << QString::fromUtf8("ΔαΣ π");
+    QTest::newRow("signs above 0x7f") << "Symbol" << QString::fromUtf8("\u00b4\u00d7\u00b3")
+                                      << QString::fromUtf8("×⋅≥");
+    QTest::newRow("codes moved to private use") << "Symbol" << QString::fromUtf8("\uf044\uf0b9")
+                                                << QString::fromUtf8("Δ≠");
+    QTest::newRow("picture font keeps its codes") << "Wingdings" << "J" << "J";
+}
+
+void TestMetafileContent::symbolFontCodes()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, codes);
+    QFETCH(QString, shown);
+    pictures::metafile::Font font;
+    font.charset = 2;
+    font.face = face;
+    QCOMPARE(symbolEncoded(font) ? fromSymbolCodes(codes) : codes, shown);
 }
 
 void TestMetafileContent::textDetails()

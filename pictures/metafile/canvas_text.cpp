@@ -24,8 +24,11 @@ double length(QPointF v)
 
 } // namespace
 
-void Canvas::textOut(const TextRun &run)
+void Canvas::textOut(const TextRun &symbolsOrText)
 {
+    TextRun run = symbolsOrText;
+    if (symbolEncoded(m_state.font))
+        run.text = fromSymbolCodes(run.text);
     if (run.text.isEmpty() && !(run.options & kEtoOpaque))
         return;
     if (!transformUsable())
