@@ -149,6 +149,7 @@ private:
     QRegion regionFromOutputPath(const QPainterPath &path) const;
     void combineClip(const QRegion &region, int mode);
     void fillOutputPath(const QPainterPath &outputPath, const QBrush &brush);
+    QRectF withoutFarEdges(const QRectF &logicalBox);
     QPainterPath arcPath(const QRectF &box, QPointF start, QPointF end, ArcKind kind,
                          QPointF *arcStart, QPointF *arcEnd) const;
 
