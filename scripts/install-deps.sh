@@ -7,8 +7,9 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
-  # fonts for the Japanese texts
-  fonts-ipafont-gothic
+  # fonts for the Japanese texts, and the metric-compatible faces metafile
+  # text asks for (Arial, Times New Roman, Courier New)
+  fonts-ipafont-gothic fonts-liberation2
   # real-window tests and screenshots
   xvfb openbox xdotool x11-utils imagemagick xauth python3
   # the native Wayland platform, for desktops without XWayland, and a
