@@ -400,6 +400,14 @@ void TestMetafileContent::placesBitmaps_data()
         w.rectangle(0, 0, 100, 100);
         QTest::newRow("pattern brush tiles in pixels") << w.finish() << QStringList{"10,10=#ffff0000", "11,10=#ff0000ff", "51,50=#ff0000ff"};
     }
+    {
+        WmfWriter w = redWmf();
+        const Dib pattern = makeDib(2, 2, 24, [](int x, int y) { return (x + y) % 2 ? kBlue : kRed; });
+        w.record(0x0142, Bytes().u16(3).u16(0).raw(pattern.packed())); // pattern style, a DIB all the same
+        w.select(2);
+        w.rectangle(0, 0, 100, 100);
+        QTest::newRow("wmf dib pattern brush of pattern style") << w.finish() << QStringList{"10,10=#ffff0000", "11,10=#ff0000ff"};
+    }
 }
 
 void TestMetafileContent::placesBitmaps()

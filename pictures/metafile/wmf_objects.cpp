@@ -172,18 +172,16 @@ bool WmfPlayer::playObject(quint16 function, Reader &r)
         if (function == wmf::CreatePatternBrush) {
             brush.pattern = readBitmap16Pattern(r);
         } else {
+            // Whatever the style, a device-independent bitmap follows; the
+            // pattern style only rules out palette indices.
             const quint16 style = r.u16();
             const quint16 usage = r.u16();
-            if (style == brushstyle::Pattern) {
-                brush.pattern = readBitmap16Pattern(r);
-            } else {
-                DibOptions options;
-                options.paletteIndices = usage == 1;
-                options.maxPixels = kMaxPatternPixels;
-                options.palette = m_palette;
-                options.meter = m_canvas.meter();
-                brush.pattern = decodePackedDib(r.rest(), options);
-            }
+            DibOptions options;
+            options.paletteIndices = usage == 1 && style != brushstyle::Pattern;
+            options.maxPixels = kMaxPatternPixels;
+            options.palette = m_palette;
+            options.meter = m_canvas.meter();
+            brush.pattern = decodePackedDib(r.rest(), options);
         }
         // Even an unreadable pattern takes its slot, or later indices would shift.
         m_objects.putInFreeSlot(brush);
