@@ -18,6 +18,8 @@ namespace {
 // The largest legitimate file is a 32-bit BMP at the pixel limit; anything
 // much bigger is not read into memory at all.
 constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + 64 * 1024 * 1024;
+// Qt's rasteriser works in sixteen-bit coordinates.
+constexpr int kMaxRasterSide = 32767;
 
 QString unsupportedMessage() { return QStringLiteral("not a picture of a supported kind"); }
 
@@ -138,12 +140,27 @@ PictureResult decodeWithQt(const QByteArray &bytes, RasterKind kind)
 
 PictureResult decodeMetafile(const QByteArray &bytes, metafile::Format format)
 {
+    const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
+    QSize pixels;
+    QSizeF twips;
+    QString error;
+    if (!metafile::pictureSize(bytes, &pixels, &twips, &error))
+        return failure(error);
+    // A vector picture too large to raster whole is kept as it is and drawn
+    // a part at a time; only the part that shows is ever rastered.
+    if (exceedsLimit(pixels) || pixels.width() > kMaxRasterSide || pixels.height() > kMaxRasterSide) {
+        PictureResult result;
+        result.picture.kind = kind;
+        result.picture.vector = bytes;
+        result.picture.vectorSize = pixels;
+        result.picture.extentTwips = twips;
+        return result;
+    }
     metafile::Rendered rendered = metafile::render(bytes, kMaxPicturePixels);
     if (!rendered.error.isEmpty())
         return failure(rendered.error);
     if (rendered.image.isNull())
         return failure(faultMessage(PictureFault::Damaged, {}));
-    const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
     return success(kind, std::move(rendered.image), rendered.extentTwips);
 }
 

@@ -5,6 +5,7 @@
 #include "tst_metafile_probe.h"
 #include "tst_metafile_writer.h"
 
+#include <QPainter>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -622,6 +623,24 @@ void TestMetafile::loaderMapsMetafiles()
     if (!emf.ok() || emf.picture.kind != pictures::PictureKind::Emf)
         QSKIP("the picture loader does not hand metafiles to the player yet");
     QCOMPARE(emf.picture.pixelSize(), QSize(100, 100));
+
+    // One too wide to raster is kept as a vector: it has its size, and the
+    // part that shows is drawn when asked.
+    EmfWriter wide(EmfWriter::pixelFrame(40000, 100));
+    wide.nullPen();
+    wide.solidBrush(1, kRed);
+    wide.rectangle(39950, 0, 40000, 100);
+    const pictures::PictureResult big = pictures::decodePicture(wide.finish());
+    QVERIFY2(big.ok(), qPrintable(big.error));
+    QCOMPARE(big.picture.pixelSize(), QSize(40000, 100));
+    QImage part(100, 100, QImage::Format_ARGB32_Premultiplied);
+    part.fill(Qt::transparent);
+    QPainter painter(&part);
+    painter.translate(-39900, 0);
+    pictures::drawPicture(&painter, big.picture, QRect(39900, 0, 100, 100));
+    painter.end();
+    const QString wrong = probeMismatches(part, at({"25,50=#00000000", "75,50=#ffff0000"}));
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 QTEST_MAIN(TestMetafile)
