@@ -313,6 +313,13 @@ void TestMetafile::drawsShapes_data()
     }
     {
         WmfWriter w = redWmf();
+        w.record(0x020E, Bytes().i16(200).i16(200)); // the file's viewport: 200 units across
+        w.record(0x0211, Bytes().i16(0).i16(100));   // moved by half of it (y first)
+        w.rectangle(0, 0, 50, 50);
+        QTest::newRow("wmf viewport origin moves the drawing") << w.finish() << at({"75,25=#ffff0000", "25,25=#00000000"});
+    }
+    {
+        WmfWriter w = redWmf();
         w.createBrush(0, kBlue);   // slot 2
         w.deleteObject(1);         // frees the red brush's slot
         w.createBrush(0, 0xFF00FF00); // takes slot 1

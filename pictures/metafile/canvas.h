@@ -44,6 +44,10 @@ public:
     DcState &state() { return m_state; }
     // Call after changing the mapping fields of state().
     void mappingChanged() { m_transformDirty = true; }
+    // WMF: a viewport extent the file sets. The first one is the file's
+    // picture rectangle in its own device units; later ones and the viewport
+    // origin are taken against it.
+    void setFileViewportExt(QSizeF ext);
     // Call after changing the clip fields of state().
     void clipChanged() { m_clipDirty = true; }
 
@@ -159,6 +163,8 @@ private:
     PictureFrame m_frame;
     QSizeF m_pictureSize;
     QTransform m_view; // picture pixels at scale to target pixels
+    QSizeF m_fileViewport; // WMF: what the file's viewport units are measured against
+    bool m_fileViewportSet = false;
     WorkMeter *m_meter;
     QTransform m_base;
     QTransform m_full;
