@@ -133,6 +133,15 @@ void TestMetafileContent::placesText_data()
         QTest::newRow("escapement") << w.finish() << QRect(25, 20, 26, 71) << QRect(40, 20, 11, 20);
     }
     {
+        EmfWriter w = textCanvas(-30, 24, 2700); // the same on a page with y up
+        w.u32Record(17, 8);
+        w.pointRecord(10, 0, 100);
+        w.pointRecord(9, 100, -100);
+        w.pointRecord(11, 100, 100);
+        w.textW(50, 10, QStringLiteral("HHH"));
+        QTest::newRow("escapement on a page with y up") << w.finish() << QRect(25, 20, 26, 71) << QRect(40, 20, 11, 20);
+    }
+    {
         EmfWriter w = textCanvas(-30, 0);
         w.textW(5, 10, QStringLiteral("II"), {80, 10});
         QTest::newRow("advance array") << w.finish() << QRect(5, 10, 95, 35) << QRect(84, 10, 14, 30);

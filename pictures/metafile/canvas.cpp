@@ -128,6 +128,7 @@ bool Canvas::transformUsable()
         default: break;
         }
     }
+    m_pageFlipped = (sx < 0) != (sy < 0);
     const QTransform page(sx, 0, 0, sy, viewportOrg.x() - s.windowOrg.x() * sx,
                           viewportOrg.y() - s.windowOrg.y() * sy);
     m_full = m_mapping == Mapping::Emf ? s.world * page * m_base : page * m_base;

@@ -169,6 +169,7 @@ private:
     QTransform m_base;
     QTransform m_full;
     bool m_fullUsable = false;
+    bool m_pageFlipped = false; // the page mapping turns one axis over
     bool m_transformDirty = true;
     bool m_clipDirty = true;
 
