@@ -348,6 +348,14 @@ void TestMetafileContent::placesBitmaps_data()
         QTest::newRow("wmf dib-bit-blt one to one") << w.finish() << QStringList{"10,10=#ffff0000", "11,11=#ffffffff", "12,12=#00000000", "9,9=#00000000"};
     }
     {
+        WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96);
+        // The old device bitmap: rows top down, blue green red.
+        const QByteArray rows("\x00\x00\xff\x00\xff\x00\xff\x00\x00\xff\xff\xff", 12);
+        w.record(0x0B23, Bytes().u32(0x00CC0020).i16(2).i16(2).i16(0).i16(0).i16(100).i16(100).i16(0).i16(0)
+                             .i16(0).i16(2).i16(2).i16(6).u8(1).u8(24).raw(rows));
+        QTest::newRow("wmf stretch-blt of a device bitmap") << w.finish() << quadrantProbes();
+    }
+    {
         EmfWriter w(EmfWriter::pixelFrame(100, 100));
         Bytes b;
         const quint32 offInfo = 8 + 68, offBits = offInfo + quint32(quads.info.size());
