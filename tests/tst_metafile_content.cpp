@@ -391,6 +391,7 @@ void TestMetafileContent::placesBitmaps_data()
         w.rectangle(0, 0, 100, 100);
         const Dib mask = makeDib(2, 1, 24, [](int x, int) { return x ? kWhite : 0xFF000000; });
         w.blt(77, 0, 0, 100, 100, 0x008800C6, mask, 2, 1); // AND: white keeps what is below
+        w.blt(77, 0, 0, 100, 100, 0x00AA0029, mask, 2, 1); // leaves the destination as it is
         QTest::newRow("and mask") << w.finish() << QStringList{"25,50=#ff000000", "75,50=#ffff0000"};
     }
     {

@@ -64,7 +64,8 @@ bool Canvas::affordImage(const QRectF &dest, const QImage &image, bool copied)
 
 void Canvas::blit(const QRectF &destIn, const QImage &imageIn, const QRectF &sourceIn, quint32 rop)
 {
-    if (m_inPath || !prepare())
+    constexpr quint32 kDestinationOnly = 0xAA; // the operation's code byte: D
+    if (((rop >> 16) & 0xFF) == kDestinationOnly || m_inPath || !prepare())
         return;
     QRectF dest = destIn, source = sourceIn;
     QImage image = imageIn;
