@@ -35,7 +35,15 @@ PictureBox::PictureBox(QWidget *parent, const QString &name, const TwipsRect &re
 void PictureBox::setPicture(const QImage &picture)
 {
     m_picture = picture;
+    m_vector = {};
     update();
+}
+
+void PictureBox::setPicture(const pictures::Picture &picture)
+{
+    setPicture(picture.image);
+    if (!picture.vector.isEmpty())
+        m_vector = picture;
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -44,6 +52,8 @@ void PictureBox::paintEvent(QPaintEvent *event)
     p.fillRect(event->rect(), m_backColor);
     if (!m_picture.isNull())
         p.drawImage(QPoint(0, 0), m_picture);
+    else if (!m_vector.vector.isEmpty())
+        pictures::drawPicture(&p, m_vector, event->rect());
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
@@ -89,17 +99,38 @@ ImageControl::ImageControl(QWidget *parent, const QString &name, const TwipsRect
 void ImageControl::setPicture(const QImage &picture)
 {
     m_picture = picture;
-    if (!m_stretch && !picture.isNull()) {
-        TwipsRect r = twips();
-        r.width = float(picture.width() * kTwipsPerPixel);
-        r.height = float(picture.height() * kTwipsPerPixel);
-        setTwips(r);
-    }
+    m_vector = {};
+    if (!picture.isNull())
+        takeSize(picture.size());
     update();
 }
 
-void ImageControl::paintEvent(QPaintEvent *)
+void ImageControl::setPicture(const pictures::Picture &picture)
 {
+    setPicture(picture.image);
+    if (!picture.vector.isEmpty()) {
+        m_vector = picture;
+        takeSize(picture.pixelSize());
+    }
+}
+
+void ImageControl::takeSize(QSize pixels)
+{
+    if (m_stretch)
+        return;
+    TwipsRect r = twips();
+    r.width = float(pixels.width() * kTwipsPerPixel);
+    r.height = float(pixels.height() * kTwipsPerPixel);
+    setTwips(r);
+}
+
+void ImageControl::paintEvent(QPaintEvent *event)
+{
+    if (!m_vector.vector.isEmpty()) {
+        QPainter p(this);
+        pictures::drawPicture(&p, m_vector, event->rect());
+        return;
+    }
     if (m_picture.isNull())
         return;
     QPainter p(this);

@@ -7,6 +7,7 @@
 // scale the pixel art stays sharp-edged and in its place.
 
 #include "controls/twips.h"
+#include "pictures/picture.h"
 
 #include <QColor>
 #include <QImage>
@@ -25,6 +26,8 @@ public:
     QColor backColor() const { return m_backColor; }
     const QImage &picture() const { return m_picture; }
     void setPicture(const QImage &picture);
+    // A loaded picture; a vector one is drawn a part at a time as it shows.
+    void setPicture(const pictures::Picture &picture);
 
 Q_SIGNALS:
     // A press and release of the left or right button over the box.
@@ -46,6 +49,7 @@ protected:
 private:
     QColor m_backColor;
     QImage m_picture;
+    pictures::Picture m_vector;
     Qt::MouseButton m_pressed = Qt::NoButton;
 };
 
@@ -60,6 +64,9 @@ public:
     // Unstretched, takes the picture's size (pixels x 15); an empty picture
     // keeps the size.
     void setPicture(const QImage &picture);
+    // A loaded picture; a vector one is drawn a part at a time as it shows,
+    // at its own size even when stretched.
+    void setPicture(const pictures::Picture &picture);
     bool stretch() const { return m_stretch; }
 
 Q_SIGNALS:
@@ -73,7 +80,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    void takeSize(QSize pixels);
+
     QImage m_picture;
+    pictures::Picture m_vector;
     bool m_stretch;
     Qt::MouseButton m_pressed = Qt::NoButton;
 };

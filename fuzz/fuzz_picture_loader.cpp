@@ -9,6 +9,8 @@
 #include "pictures/picture.h"
 
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 
 #include <cstdint>
 #include <cstdlib>
@@ -27,8 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort(); // a failure must carry no picture
     if (result.ok() && !result.picture.isNull()) {
         const QSize s = result.picture.pixelSize();
-        if (s.isEmpty() || qint64(s.width()) * s.height() > pictures::kMaxPicturePixels)
+        if (s.isEmpty())
             std::abort();
+        if (!result.picture.vector.isEmpty()) {
+            // Kept as a vector only when too large to raster; a part of it draws.
+            const bool rasterable = qint64(s.width()) * s.height() <= pictures::kMaxPicturePixels
+                                    && s.width() <= 32767 && s.height() <= 32767;
+            if (!result.picture.image.isNull() || rasterable)
+                std::abort();
+            QImage part(64, 64, QImage::Format_ARGB32_Premultiplied);
+            QPainter painter(&part);
+            const QRect area(s.width() / 2, s.height() / 2, 64, 64);
+            painter.translate(-area.topLeft());
+            pictures::drawPicture(&painter, result.picture, area);
+        } else if (qint64(s.width()) * s.height() > pictures::kMaxPicturePixels) {
+            std::abort();
+        }
     }
     return 0;
 }

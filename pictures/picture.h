@@ -1,9 +1,12 @@
 #pragma once
 // A picture loaded from a user's file, as the windows show it.
 
+#include <QByteArray>
 #include <QImage>
 #include <QSizeF>
 #include <QString>
+
+class QPainter;
 
 namespace pictures {
 
@@ -11,14 +14,18 @@ enum class PictureKind { None, Bmp, Jpeg, Gif, Png, Wmf, Emf };
 
 struct Picture {
     PictureKind kind = PictureKind::None;
-    // Rendered at its own size in pixels (96 dpi). Null for PictureKind::None.
+    // Rendered at its own size in pixels (96 dpi). Null for PictureKind::None,
+    // and for a metafile too large to raster whole: that one is kept as its
+    // file's bytes (vector) and drawn a part at a time (drawPicture).
     QImage image;
+    QByteArray vector;
+    QSize vectorSize;
     // The picture's own extent in twips: pixels x 15 for bitmaps, the
     // metafile's stored extent for metafiles.
     QSizeF extentTwips;
 
     bool isNull() const { return kind == PictureKind::None; }
-    QSize pixelSize() const { return image.size(); }
+    QSize pixelSize() const { return vector.isEmpty() ? image.size() : vectorSize; }
 };
 
 // Outcome of loading a file: a picture, or a readable description of why not.
@@ -47,5 +54,10 @@ PictureResult loadPicture(const QString &path);
 PictureResult decodePicture(const QByteArray &bytes, const QString &name = {});
 
 QString pictureKindName(PictureKind kind);
+
+// Draws the part area (in the picture's pixels) of picture at the same place
+// in painter's coordinates. A vector picture plays its records for that part
+// alone, within one repaint's work budget.
+void drawPicture(QPainter *painter, const Picture &picture, const QRect &area);
 
 } // namespace pictures

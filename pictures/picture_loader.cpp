@@ -19,6 +19,8 @@ namespace {
 // The largest legitimate file is a 32-bit BMP at the pixel limit; anything
 // much bigger is not read into memory at all.
 constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + 64 * 1024 * 1024;
+// Qt's rasteriser works in sixteen-bit coordinates.
+constexpr int kMaxRasterSide = 32767;
 
 // The descriptions are the user's: short Japanese sentences, as the desktop
 // words a picture it cannot open. The technical reason, where there is one
@@ -162,26 +164,29 @@ PictureResult decodeWithQt(const QByteArray &bytes, RasterKind kind)
 
 PictureResult decodeMetafile(const QByteArray &bytes, metafile::Format format)
 {
-    metafile::Rendered rendered = metafile::render(bytes, kMaxPicturePixels);
-    if (!rendered.error.isEmpty()) {
-        QSize pixels;
-        QSizeF twips;
-        QString headerError;
-        const bool sized = metafile::pictureSize(bytes, &pixels, &twips, &headerError);
-        // The player draws in sixteen-bit coordinates.
-        constexpr int kMaxMetafileSide = 32767;
-        if (sized && (exceedsLimit(pixels) || pixels.width() > kMaxMetafileSide ||
-                      pixels.height() > kMaxMetafileSide))
-            return failure(tooLargeMessage(pixels), rendered.error);
-        // Whatever else stopped a picture of a sound size (memory, so far):
-        // said without guessing, the reason in the detail.
-        if (sized)
-            return failure(QStringLiteral("この画像は表示できません。"), rendered.error);
-        return failure(damagedMessage(), rendered.error);
+    const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
+    QSize pixels;
+    QSizeF twips;
+    QString error;
+    if (!metafile::pictureSize(bytes, &pixels, &twips, &error))
+        return failure(damagedMessage(), error);
+    // A vector picture too large to raster whole is kept as it is and drawn
+    // a part at a time; only the part that shows is ever rastered.
+    if (exceedsLimit(pixels) || pixels.width() > kMaxRasterSide || pixels.height() > kMaxRasterSide) {
+        PictureResult result;
+        result.picture.kind = kind;
+        result.picture.vector = bytes;
+        result.picture.vectorSize = pixels;
+        result.picture.extentTwips = twips;
+        return result;
     }
+    metafile::Rendered rendered = metafile::render(bytes, kMaxPicturePixels);
+    // Whatever stopped a picture of a sound size (its work budget, memory):
+    // said without guessing, the reason in the detail.
+    if (!rendered.error.isEmpty())
+        return failure(QStringLiteral("この画像は表示できません。"), rendered.error);
     if (rendered.image.isNull())
         return failure(damagedMessage());
-    const PictureKind kind = format == metafile::Format::Emf ? PictureKind::Emf : PictureKind::Wmf;
     return success(kind, std::move(rendered.image), rendered.extentTwips);
 }
 

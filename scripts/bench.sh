@@ -21,6 +21,11 @@ benchmarks=(
   "metafile|env QT_QPA_PLATFORM=offscreen $build/bench/bench_metafile"
   "door_sounds|$build/bench/bench_door_sounds"
 )
+# A folder of real-world metafiles (not part of the project), when given:
+#   METAFILE_FOLDER=/path/to/metafiles scripts/bench.sh
+if [ -n "${METAFILE_FOLDER:-}" ]; then
+  benchmarks+=("metafile_folder|env QT_QPA_PLATFORM=offscreen $build/bench/bench_metafile 5 $METAFILE_FOLDER")
+fi
 
 figures=$(mktemp)
 trap 'rm -f "$figures"' EXIT

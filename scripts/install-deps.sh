@@ -9,8 +9,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
   # Qt's own dialogs and buttons in the user's language
   qt6-translations-l10n
-  # fonts for the Japanese texts
-  fonts-ipafont-gothic
+  # fonts for the Japanese texts, and the metric-compatible faces metafile
+  # text asks for (Arial, Times New Roman, Courier New)
+  fonts-ipafont-gothic fonts-liberation2
   # real-window tests (an X client library and pictures for the driver), and
   # a window manager that honours the title-bar hints, to check them under it
   xvfb openbox xdotool python3 python3-xlib python3-pil metacity

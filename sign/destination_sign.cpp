@@ -75,7 +75,7 @@ void DestinationSign::Load方向幕(int Index)
         return;
     }
     makuPath[Index] = *chosen;
-    m_strips[Index]->setPicture(loaded.picture.image);
+    m_strips[Index]->setPicture(loaded.picture);
     makuTop[Index] = 0;
     placeStrip(Index);
 }
@@ -111,7 +111,7 @@ QString DestinationSign::loadStripFromPath(int Index)
     const pictures::PictureResult loaded = pictures::loadPicture(makuPath[Index]);
     if (!loaded.ok())
         return loaded.error;
-    m_strips[Index]->setPicture(loaded.picture.image);
+    m_strips[Index]->setPicture(loaded.picture);
     return {};
 }
 

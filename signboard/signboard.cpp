@@ -64,11 +64,11 @@ void Signboard::fitFrame(bool postHeights)
 void Signboard::setPicture(const pictures::Picture &picture)
 {
     controls::PictureBox *box = m_parts.PicKanban;
-    if (picture.isNull() || picture.image.isNull()) {
+    if (picture.isNull() || picture.pixelSize().isEmpty()) {
         box->setPicture(QImage());
         return;
     }
-    box->setPicture(picture.image);
+    box->setPicture(picture);
     // One step, so the partial fit runs once, with the whole new size.
     TwipsRect r = box->twips();
     r.width = float(picture.extentTwips.width());

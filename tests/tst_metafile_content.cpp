@@ -1,5 +1,6 @@
 // Metafile pictures: where text and bitmaps land.
 
+#include "pictures/metafile/font_match.h"
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture.h"
 #include "tst_metafile_probe.h"
@@ -89,6 +90,8 @@ private Q_SLOTS:
     void placesText_data();
     void placesText();
     void textDetails();
+    void symbolFontCodes_data();
+    void symbolFontCodes();
     void drawsEveryDibDepth_data();
     void drawsEveryDibDepth();
     void placesBitmaps_data();
@@ -128,6 +131,15 @@ void TestMetafileContent::placesText_data()
         EmfWriter w = textCanvas(-30, 24, 900); // baseline, turned a quarter counter-clockwise
         w.textW(50, 90, QStringLiteral("HHH"));
         QTest::newRow("escapement") << w.finish() << QRect(25, 20, 26, 71) << QRect(40, 20, 11, 20);
+    }
+    {
+        EmfWriter w = textCanvas(-30, 24, 2700); // the same on a page with y up
+        w.u32Record(17, 8);
+        w.pointRecord(10, 0, 100);
+        w.pointRecord(9, 100, -100);
+        w.pointRecord(11, 100, 100);
+        w.textW(50, 10, QStringLiteral("HHH"));
+        QTest::newRow("escapement on a page with y up") << w.finish() << QRect(25, 20, 26, 71) << QRect(40, 20, 11, 20);
     }
     {
         EmfWriter w = textCanvas(-30, 0);
@@ -191,6 +203,30 @@ void TestMetafileContent::placesText()
     QVERIFY2(!ink.isEmpty(), "no text drawn");
     QVERIFY2(inside.adjusted(-1, -1, 1, 1).contains(ink), qPrintable(where));
     QVERIFY2(ink.intersects(reaches), qPrintable(where));
+}
+
+void TestMetafileContent::symbolFontCodes_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("codes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letters are Greek") << "Symbol" << "DaS p" << QString::fromUtf8("ΔαΣ π");
+    QTest::newRow("signs above 0x7f") << "Symbol" << QString::fromUtf8("\u00b4\u00d7\u00b3")
+                                      << QString::fromUtf8("×⋅≥");
+    QTest::newRow("codes moved to private use") << "Symbol" << QString::fromUtf8("\uf044\uf0b9")
+                                                << QString::fromUtf8("Δ≠");
+    QTest::newRow("picture font keeps its codes") << "Wingdings" << "J" << "J";
+}
+
+void TestMetafileContent::symbolFontCodes()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, codes);
+    QFETCH(QString, shown);
+    pictures::metafile::Font font;
+    font.charset = 2;
+    font.face = face;
+    QCOMPARE(symbolEncoded(font) ? fromSymbolCodes(codes) : codes, shown);
 }
 
 void TestMetafileContent::textDetails()
@@ -312,6 +348,14 @@ void TestMetafileContent::placesBitmaps_data()
         QTest::newRow("wmf dib-bit-blt one to one") << w.finish() << QStringList{"10,10=#ffff0000", "11,11=#ffffffff", "12,12=#00000000", "9,9=#00000000"};
     }
     {
+        WmfWriter w(true, QRect(QPoint(0, 0), QPoint(100, 100)), 96);
+        // The old device bitmap: rows top down, blue green red.
+        const QByteArray rows("\x00\x00\xff\x00\xff\x00\xff\x00\x00\xff\xff\xff", 12);
+        w.record(0x0B23, Bytes().u32(0x00CC0020).i16(2).i16(2).i16(0).i16(0).i16(100).i16(100).i16(0).i16(0)
+                             .i16(0).i16(2).i16(2).i16(6).u8(1).u8(24).raw(rows));
+        QTest::newRow("wmf stretch-blt of a device bitmap") << w.finish() << quadrantProbes();
+    }
+    {
         EmfWriter w(EmfWriter::pixelFrame(100, 100));
         Bytes b;
         const quint32 offInfo = 8 + 68, offBits = offInfo + quint32(quads.info.size());
@@ -337,6 +381,7 @@ void TestMetafileContent::placesBitmaps_data()
         w.solidBrush(1, kBlue);
         w.blt(76, 0, 0, 50, 50, 0x00F00021, Dib(), 0, 0); // pattern copy
         w.blt(76, 50, 50, 50, 50, 0x00000042, Dib(), 0, 0); // blackness
+        w.blt(76, 0, 0, 100, 100, 0x00AA0029, Dib(), 0, 0); // leaves the destination as it is
         QTest::newRow("blits without a bitmap") << w.finish() << QStringList{"25,25=#ff0000ff", "75,75=#ff000000", "75,25=#00000000"};
     }
     {
@@ -346,6 +391,7 @@ void TestMetafileContent::placesBitmaps_data()
         w.rectangle(0, 0, 100, 100);
         const Dib mask = makeDib(2, 1, 24, [](int x, int) { return x ? kWhite : 0xFF000000; });
         w.blt(77, 0, 0, 100, 100, 0x008800C6, mask, 2, 1); // AND: white keeps what is below
+        w.blt(77, 0, 0, 100, 100, 0x00AA0029, mask, 2, 1); // leaves the destination as it is
         QTest::newRow("and mask") << w.finish() << QStringList{"25,50=#ff000000", "75,50=#ffff0000"};
     }
     {
@@ -371,6 +417,14 @@ void TestMetafileContent::placesBitmaps_data()
         w.nullPen();
         w.rectangle(0, 0, 100, 100);
         QTest::newRow("pattern brush tiles in pixels") << w.finish() << QStringList{"10,10=#ffff0000", "11,10=#ff0000ff", "51,50=#ff0000ff"};
+    }
+    {
+        WmfWriter w = redWmf();
+        const Dib pattern = makeDib(2, 2, 24, [](int x, int y) { return (x + y) % 2 ? kBlue : kRed; });
+        w.record(0x0142, Bytes().u16(3).u16(0).raw(pattern.packed())); // pattern style, a DIB all the same
+        w.select(2);
+        w.rectangle(0, 0, 100, 100);
+        QTest::newRow("wmf dib pattern brush of pattern style") << w.finish() << QStringList{"10,10=#ffff0000", "11,10=#ff0000ff"};
     }
 }
 

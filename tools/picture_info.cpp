@@ -54,6 +54,10 @@ int main(int argc, char *argv[])
         << picture.pixelSize().height() << '\n';
     out.flush();
 
+    if (!renderPath.isEmpty() && !picture.vector.isEmpty()) {
+        err << renderPath << ": the picture is kept as a vector, too large to write as one image\n";
+        return 1;
+    }
     if (!renderPath.isEmpty() && !picture.image.save(renderPath, "PNG")) {
         err << renderPath << ": the picture could not be written\n";
         return 1;

@@ -48,7 +48,18 @@ Canvas::Canvas(QImage *target, Mapping mapping, const PictureFrame &frame, const
         m_state.mapMode = mapmode::Anisotropic;
         m_state.windowOrg = frame.window.topLeft();
         m_state.windowExt = frame.window.size();
+        m_state.viewportExt = m_fileViewport = QSizeF(frame.pixels);
     }
+}
+
+void Canvas::setFileViewportExt(QSizeF ext)
+{
+    if (!m_fileViewportSet) {
+        m_fileViewport = ext;
+        m_fileViewportSet = true;
+    }
+    m_state.viewportExt = ext;
+    m_transformDirty = true;
 }
 
 Canvas::~Canvas()
@@ -91,9 +102,11 @@ bool Canvas::transformUsable()
     double sx = 1, sy = 1;
     QPointF viewportOrg = s.viewportOrg;
     if (m_mapping == Mapping::Wmf) {
-        sx = m_pictureSize.width() / s.windowExt.width();
-        sy = m_pictureSize.height() / s.windowExt.height();
-        viewportOrg = QPointF();
+        const double ux = m_pictureSize.width() / m_fileViewport.width();
+        const double uy = m_pictureSize.height() / m_fileViewport.height();
+        sx = s.viewportExt.width() / s.windowExt.width() * ux;
+        sy = s.viewportExt.height() / s.windowExt.height() * uy;
+        viewportOrg = QPointF(s.viewportOrg.x() * ux, s.viewportOrg.y() * uy);
     } else {
         const double mmX = m_frame.devicePxPerMmX, mmY = m_frame.devicePxPerMmY;
         switch (s.mapMode) {
@@ -115,6 +128,7 @@ bool Canvas::transformUsable()
         default: break;
         }
     }
+    m_pageFlipped = (sx < 0) != (sy < 0);
     const QTransform page(sx, 0, 0, sy, viewportOrg.x() - s.windowOrg.x() * sx,
                           viewportOrg.y() - s.windowOrg.y() * sy);
     m_full = m_mapping == Mapping::Emf ? s.world * page * m_base : page * m_base;
@@ -299,7 +313,13 @@ void Canvas::drawShape(const QPainterPath &logical, bool fill, bool stroke)
             if (period * unit <= 0 || length / (period * unit) > kMaxDashes)
                 pen.setStyle(Qt::SolidLine);
         }
+        // The platform rounds a thin line's points to whole pixels; Qt's
+        // aliased stroker takes the pixel below them, so a line just above
+        // a pixel row would vanish. Half a pixel turns the one into the other.
+        if (pen.isCosmetic())
+            m_painter->setTransform(m_full * QTransform::fromTranslate(0.5, 0.5));
         m_painter->strokePath(path, pen);
+        m_painter->setTransform(m_full);
     }
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

@@ -44,6 +44,10 @@ public:
     DcState &state() { return m_state; }
     // Call after changing the mapping fields of state().
     void mappingChanged() { m_transformDirty = true; }
+    // WMF: a viewport extent the file sets. The first one is the file's
+    // picture rectangle in its own device units; later ones and the viewport
+    // origin are taken against it.
+    void setFileViewportExt(QSizeF ext);
     // Call after changing the clip fields of state().
     void clipChanged() { m_clipDirty = true; }
 
@@ -149,6 +153,7 @@ private:
     QRegion regionFromOutputPath(const QPainterPath &path) const;
     void combineClip(const QRegion &region, int mode);
     void fillOutputPath(const QPainterPath &outputPath, const QBrush &brush);
+    QRectF withoutFarEdges(const QRectF &logicalBox);
     QPainterPath arcPath(const QRectF &box, QPointF start, QPointF end, ArcKind kind,
                          QPointF *arcStart, QPointF *arcEnd) const;
 
@@ -158,10 +163,13 @@ private:
     PictureFrame m_frame;
     QSizeF m_pictureSize;
     QTransform m_view; // picture pixels at scale to target pixels
+    QSizeF m_fileViewport; // WMF: what the file's viewport units are measured against
+    bool m_fileViewportSet = false;
     WorkMeter *m_meter;
     QTransform m_base;
     QTransform m_full;
     bool m_fullUsable = false;
+    bool m_pageFlipped = false; // the page mapping turns one axis over
     bool m_transformDirty = true;
     bool m_clipDirty = true;
 

@@ -17,11 +17,9 @@ namespace pictures::metafile {
 namespace {
 
 namespace rop3 {
-// The whole set of named operations, the ones drawn as a plain copy included.
-[[maybe_unused]] constexpr quint32 SrcCopy = 0x00CC0020, SrcPaint = 0x00EE0086, SrcAnd = 0x008800C6,
-                  SrcInvert = 0x00660046, NotSrcCopy = 0x00330008, PatCopy = 0x00F00021,
-                  PatInvert = 0x005A0049, DstInvert = 0x00550009, Blackness = 0x00000042,
-                  Whiteness = 0x00FF0062;
+// The operations with a source that are not drawn as a plain copy.
+constexpr quint32 SrcCopy = 0x00CC0020, SrcPaint = 0x00EE0086, SrcAnd = 0x008800C6,
+                  SrcInvert = 0x00660046, NotSrcCopy = 0x00330008;
 }
 
 // Brings dest and source to positive sizes, mirroring the image where the
@@ -66,7 +64,8 @@ bool Canvas::affordImage(const QRectF &dest, const QImage &image, bool copied)
 
 void Canvas::blit(const QRectF &destIn, const QImage &imageIn, const QRectF &sourceIn, quint32 rop)
 {
-    if (m_inPath || !prepare())
+    constexpr quint32 kDestinationOnly = 0xAA; // the operation's code byte: D
+    if (((rop >> 16) & 0xFF) == kDestinationOnly || m_inPath || !prepare())
         return;
     QRectF dest = destIn, source = sourceIn;
     QImage image = imageIn;
@@ -85,26 +84,43 @@ void Canvas::blit(const QRectF &destIn, const QImage &imageIn, const QRectF &sou
 
 void Canvas::patBlt(const QRectF &destIn, quint32 rop)
 {
-    if (m_inPath || !prepare())
-        return;
+    // Without a source bitmap only the pattern (P) and the destination (D)
+    // matter; the operation's code byte names the result.
+    constexpr int kZero = 0x00, kNotP = 0x0F, kNotD = 0x55, kPXorD = 0x5A, kPAndD = 0xA0,
+                  kD = 0xAA, kP = 0xF0, kPOrD = 0xFA, kOne = 0xFF;
+    const int code = int((rop >> 16) & 0xFF);
+    if (code == kD || m_inPath || !prepare())
+        return; // the destination is left as it is
     const QRectF dest = destIn.normalized();
     if (!affordArea(m_full.mapRect(dest), work::kPatternPixel))
         return;
-    switch (rop) {
-    case rop3::Blackness: m_painter->fillRect(dest, Qt::black); break;
-    case rop3::Whiteness: m_painter->fillRect(dest, Qt::white); break;
-    case rop3::DstInvert:
+    const bool brush = !m_state.brush.isNull();
+    switch (code) {
+    case kZero: m_painter->fillRect(dest, Qt::black); break;
+    case kOne: m_painter->fillRect(dest, Qt::white); break;
+    case kNotD:
         m_painter->setCompositionMode(QPainter::RasterOp_NotDestination);
         m_painter->fillRect(dest, Qt::black);
         break;
-    case rop3::PatInvert:
-        if (!m_state.brush.isNull()) {
-            m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    case kNotP:
+        if (brush) {
+            const QColor c = m_state.brush.color;
+            m_painter->fillRect(dest, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+        }
+        break;
+    case kPXorD:
+    case kPAndD:
+    case kPOrD:
+        if (brush) {
+            m_painter->setCompositionMode(code == kPXorD   ? QPainter::RasterOp_SourceXorDestination
+                                          : code == kPAndD ? QPainter::RasterOp_SourceAndDestination
+                                                           : QPainter::RasterOp_SourceOrDestination);
             m_painter->fillRect(dest, brushFor(m_state.brush));
         }
         break;
+    case kP:
     default:
-        if (!m_state.brush.isNull())
+        if (brush)
             m_painter->fillRect(dest, brushFor(m_state.brush));
         break;
     }

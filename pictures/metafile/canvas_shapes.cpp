@@ -155,17 +155,35 @@ void Canvas::polyDraw(const QPolygonF &points, const QByteArray &types)
     m_state.currentPos = current;
 }
 
+QRectF Canvas::withoutFarEdges(const QRectF &box)
+{
+    // The platform's rectangles leave out their right and bottom edges: one
+    // output pixel, whichever way the mapping turns the logical box.
+    QRectF r = box.normalized();
+    if (m_inPath || !transformUsable())
+        return r;
+    const QTransform &t = m_full;
+    if (t.m12() != 0 || t.m21() != 0)
+        return r;
+    const double px = 1 / std::abs(t.m11()), py = 1 / std::abs(t.m22());
+    if (r.width() > px)
+        t.m11() > 0 ? r.setRight(r.right() - px) : r.setLeft(r.left() + px);
+    if (r.height() > py)
+        t.m22() > 0 ? r.setBottom(r.bottom() - py) : r.setTop(r.top() + py);
+    return r;
+}
+
 void Canvas::rectangle(const QRectF &box)
 {
     QPainterPath path;
-    path.addRect(box.normalized());
+    path.addRect(withoutFarEdges(box));
     drawShape(path, true, true);
 }
 
 void Canvas::roundRect(const QRectF &box, QSizeF corner)
 {
     QPainterPath path;
-    const QRectF r = box.normalized();
+    const QRectF r = withoutFarEdges(box);
     path.addRoundedRect(r, qMin(std::abs(corner.width()) / 2, r.width() / 2),
                         qMin(std::abs(corner.height()) / 2, r.height() / 2));
     drawShape(path, true, true);

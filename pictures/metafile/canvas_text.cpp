@@ -24,8 +24,11 @@ double length(QPointF v)
 
 } // namespace
 
-void Canvas::textOut(const TextRun &run)
+void Canvas::textOut(const TextRun &symbolsOrText)
 {
+    TextRun run = symbolsOrText;
+    if (symbolEncoded(m_state.font))
+        run.text = fromSymbolCodes(run.text);
     if (run.text.isEmpty() && !(run.options & kEtoOpaque))
         return;
     if (!transformUsable())
@@ -46,10 +49,11 @@ void Canvas::textOut(const TextRun &run)
         return;
 
     // Flips of the page mapping do not mirror text; only the world transform
-    // turns it.
+    // turns it. The escapement turns counter-clockwise in the logical space,
+    // so a page that turns one axis over turns it the other way on the device.
     const QPointF wx = s.world.map(QPointF(1, 0)) - s.world.map(QPointF());
     const double baseAngle = m_mapping == Mapping::Emf ? std::atan2(wx.y(), wx.x()) * 180 / M_PI : 0;
-    const double angle = baseAngle - s.font.escapement / 10.0;
+    const double angle = baseAngle + (m_pageFlipped ? 1 : -1) * s.font.escapement / 10.0;
 
     const double limit = qMin(8192.0, 4.0 * (m_pictureSize.width() + m_pictureSize.height()));
     double pixels = s.font.height == 0 ? kDefaultFontPixels : std::abs(s.font.height) * sy;

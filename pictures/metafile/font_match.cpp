@@ -9,6 +9,35 @@ namespace {
 
 constexpr int kSymbolCharset = 2, kShiftJis = 128, kHangul = 129, kGb2312 = 134, kBig5 = 136;
 
+// The characters of the Symbol font's codes 0x20 to 0xFF; zero where the code
+// is the same character as in Latin-1 or has none.
+constexpr char16_t kSymbolChars[224] = {
+    0, 0, 0x2200, 0, 0x2203, 0, 0, 0x220B, 0, 0, 0x2217, 0, 0, 0x2212, 0, 0, // 0x20
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                           // 0x30
+    0x2245, 0x0391, 0x0392, 0x03A7, 0x0394, 0x0395, 0x03A6, 0x0393,           // 0x40
+    0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
+    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9,           // 0x50
+    0x039E, 0x03A8, 0x0396, 0, 0x2234, 0, 0x22A5, 0,
+    0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,           // 0x60
+    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF,
+    0x03C0, 0x03B8, 0x03C1, 0x03C3, 0x03C4, 0x03C5, 0x03D6, 0x03C9,           // 0x70
+    0x03BE, 0x03C8, 0x03B6, 0, 0, 0, 0x223C, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                           // 0x80
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                           // 0x90
+    0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663,           // 0xA0
+    0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191, 0x2192, 0x2193,
+    0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022,           // 0xB0
+    0x00F7, 0x2260, 0x2261, 0x2248, 0x2026, 0x23D0, 0x23AF, 0x21B5,
+    0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229,           // 0xC0
+    0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209,
+    0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5,           // 0xD0
+    0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3,
+    0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C,           // 0xE0
+    0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8, 0x23A9, 0x23AA,
+    0, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F,                // 0xF0
+    0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0,
+};
+
 QStringList substitutesFor(const QString &face)
 {
     static const QStringList sans = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
@@ -31,7 +60,7 @@ QStringList substitutesFor(const QString &face)
         {QStringLiteral("verdana"), &sans},         {QStringLiteral("segoe ui"), &sans},
         {QStringLiteral("system"), &sans},          {QStringLiteral("times new roman"), &serif},
         {QStringLiteral("times"), &serif},          {QStringLiteral("ms serif"), &serif},
-        {QStringLiteral("georgia"), &serif},        {QStringLiteral("courier new"), &mono},
+        {QStringLiteral("georgia"), &serif},        {QStringLiteral("symbol"), &serif},        {QStringLiteral("courier new"), &mono},
         {QStringLiteral("courier"), &mono},         {QStringLiteral("consolas"), &mono},
         {QStringLiteral("fixedsys"), &mono},        {QStringLiteral("lucida console"), &mono},
         {QStringLiteral("ms pgothic"), &pgothic},   {QStringLiteral("ｍｓ ｐゴシック"), &pgothic},
@@ -109,6 +138,31 @@ QString decodeNarrow(QByteArrayView bytes, int charset)
         return QString::fromLatin1(bytes);
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+bool symbolEncoded(const Font &font)
+{
+    if (font.charset != kSymbolCharset)
+        return false;
+    // Picture fonts share the charset; their codes are no letters at all.
+    const QString face = font.face.trimmed().toLower();
+    return !face.startsWith(QLatin1String("wingding")) && !face.startsWith(QLatin1String("webding"))
+           && face != QLatin1String("marlett") && !face.contains(QLatin1String("dingbat"));
+}
+
+QString fromSymbolCodes(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        // Wide strings give the codes as they are or moved to U+F020..U+F0FF.
+        const char16_t u = c.unicode();
+        const char16_t code = u >= 0xF020 && u <= 0xF0FF ? char16_t(u - 0xF000) : u;
+        if (code < 0x20 || code > 0xFF)
+            continue;
+        const char16_t mapped = kSymbolChars[code - 0x20];
+        c = QChar(mapped ? mapped : code);
+    }
+    return out;
 }
 
 } // namespace pictures::metafile

@@ -18,4 +18,9 @@ QFont matchFont(const Font &font);
 // Decodes a narrow string written in the given font character set.
 QString decodeNarrow(QByteArrayView bytes, int charset);
 
+// A text font whose codes are the Symbol font's (Greek letters and
+// mathematical signs), and the characters those codes stand for.
+bool symbolEncoded(const Font &font);
+QString fromSymbolCodes(const QString &text);
+
 } // namespace pictures::metafile

@@ -50,17 +50,11 @@ bool readEmfHeader(const QByteArray &bytes, PictureFrame *frame, QString *error)
         return false;
     }
 
-    // Newer headers carry the device size in micrometres, which is more
-    // precise than the millimetres every header has.
-    double mmWidth = mmW, mmHeight = mmH;
-    if (headerSize >= 108) {
-        Reader ext = Reader(bytes).sub(100, 8);
-        const qint32 umW = ext.i32(), umH = ext.i32();
-        if (ext.ok() && umW > 0 && umH > 0) {
-            mmWidth = umW / 1000.0;
-            mmHeight = umH / 1000.0;
-        }
-    }
+    // The platform places the frame on the reference device by its size in
+    // whole millimetres. The micrometres of newer headers would move a frame
+    // far from the device's origin by pixels (and some writers keep their
+    // description where that field would be).
+    const double mmWidth = mmW, mmHeight = mmH;
     if (devW > 0 && devH > 0 && mmWidth > 0 && mmHeight > 0) {
         frame->devicePxPerMmX = devW / mmWidth;
         frame->devicePxPerMmY = devH / mmHeight;

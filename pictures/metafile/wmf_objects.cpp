@@ -72,25 +72,41 @@ bool readRegionObject(Reader &r, Region *region)
 // The old device-dependent monochrome bitmap of a pattern brush.
 QImage readBitmap16Pattern(Reader &r)
 {
-    r.i16(); // type
-    const qint16 width = r.i16(), height = r.i16(), widthBytes = r.i16();
-    const quint8 planes = r.u8(), bitsPixel = r.u8();
-    r.skip(18); // a bitmap handle and reserved bytes in the pattern-brush form
-    if (!r.ok() || width <= 0 || height <= 0 || planes != 1 || bitsPixel != 1
-        || widthBytes < (width + 7) / 8 || qint64(width) * height > kMaxPatternPixels
-        || !r.has(qint64(widthBytes) * height))
-        return {};
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        const auto *row = reinterpret_cast<const uchar *>(r.current()) + y * widthBytes;
-        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            out[x] = (row[x / 8] >> (7 - x % 8)) & 1 ? 0xFFFFFFFF : 0xFF000000;
-    }
-    return image;
+    return readBitmap16(r, kMaxPatternPixels, 18);
 }
 
 } // namespace
+
+QImage readBitmap16(Reader &r, qint64 maxPixels, int reservedBytes)
+{
+    r.i16(); // type
+    const qint16 width = r.i16(), height = r.i16(), widthBytes = r.i16();
+    const quint8 planes = r.u8(), bitsPixel = r.u8();
+    r.skip(reservedBytes);
+    // Rows run top down; colour ones hold blue, green, red (and a spare byte).
+    const int bytesPerPixel = bitsPixel / 8;
+    if (!r.ok() || width <= 0 || height <= 0 || planes != 1
+        || (bitsPixel != 1 && bitsPixel != 24 && bitsPixel != 32)
+        || widthBytes < (bitsPixel == 1 ? (width + 7) / 8 : width * bytesPerPixel)
+        || qint64(width) * height > maxPixels || !r.has(qint64(widthBytes) * height))
+        return {};
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < height; ++y) {
+        const auto *row = reinterpret_cast<const uchar *>(r.current()) + qsizetype(y) * widthBytes;
+        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (bitsPixel == 1) {
+                out[x] = (row[x / 8] >> (7 - x % 8)) & 1 ? 0xFFFFFFFF : 0xFF000000;
+            } else {
+                const uchar *p = row + qsizetype(x) * bytesPerPixel;
+                out[x] = qRgb(p[2], p[1], p[0]);
+            }
+        }
+    }
+    return image;
+}
 
 const Region *WmfPlayer::region(quint16 index) const
 {
@@ -172,18 +188,16 @@ bool WmfPlayer::playObject(quint16 function, Reader &r)
         if (function == wmf::CreatePatternBrush) {
             brush.pattern = readBitmap16Pattern(r);
         } else {
+            // Whatever the style, a device-independent bitmap follows; the
+            // pattern style only rules out palette indices.
             const quint16 style = r.u16();
             const quint16 usage = r.u16();
-            if (style == brushstyle::Pattern) {
-                brush.pattern = readBitmap16Pattern(r);
-            } else {
-                DibOptions options;
-                options.paletteIndices = usage == 1;
-                options.maxPixels = kMaxPatternPixels;
-                options.palette = m_palette;
-                options.meter = m_canvas.meter();
-                brush.pattern = decodePackedDib(r.rest(), options);
-            }
+            DibOptions options;
+            options.paletteIndices = usage == 1 && style != brushstyle::Pattern;
+            options.maxPixels = kMaxPatternPixels;
+            options.palette = m_palette;
+            options.meter = m_canvas.meter();
+            brush.pattern = decodePackedDib(r.rest(), options);
         }
         // Even an unreadable pattern takes its slot, or later indices would shift.
         m_objects.putInFreeSlot(brush);

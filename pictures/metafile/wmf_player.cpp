@@ -103,12 +103,31 @@ bool WmfPlayer::playState(quint16 function, Reader &r)
         }
         return true;
     }
-    // The picture's place on the page belongs to whoever plays it: viewport
-    // and map-mode records would move the picture off its own rectangle.
+    // The picture's place on the page belongs to whoever plays it: the map
+    // mode stays, and the file's viewport only moves and scales its drawing
+    // against the first viewport extent it gives (see Canvas).
     case wmf::SetViewportOrg:
-    case wmf::SetViewportExt:
-    case wmf::OffsetViewportOrg:
-    case wmf::ScaleViewportExt:
+    case wmf::OffsetViewportOrg: {
+        const QPointF p = readReversedPoint(r);
+        if (r.ok()) {
+            s.viewportOrg = function == wmf::SetViewportOrg ? p : s.viewportOrg + p;
+            m_canvas.mappingChanged();
+        }
+        return true;
+    }
+    case wmf::SetViewportExt: {
+        const QPointF p = readReversedPoint(r);
+        if (r.ok() && p.x() != 0 && p.y() != 0)
+            m_canvas.setFileViewportExt(QSizeF(p.x(), p.y()));
+        return true;
+    }
+    case wmf::ScaleViewportExt: {
+        const qint16 yDenom = r.i16(), yNum = r.i16(), xDenom = r.i16(), xNum = r.i16();
+        if (r.ok() && yDenom && yNum && xDenom && xNum)
+            m_canvas.setFileViewportExt(QSizeF(s.viewportExt.width() * xNum / xDenom,
+                                               s.viewportExt.height() * yNum / yDenom));
+        return true;
+    }
     case wmf::SetMapMode: return true;
     case wmf::SetBkMode: {
         const quint16 v = r.u16();

@@ -37,5 +37,8 @@ private:
 QRectF readReversedRect(Reader &r);
 // A point stored y, x.
 QPointF readReversedPoint(Reader &r);
+// The old device-dependent bitmap (one bit, or 24 or 32 bits a pixel), its
+// header followed by reservedBytes before the rows; null when unreadable.
+QImage readBitmap16(Reader &r, qint64 maxPixels, int reservedBytes = 0);
 
 } // namespace pictures::metafile

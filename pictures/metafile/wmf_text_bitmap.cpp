@@ -83,8 +83,16 @@ bool WmfPlayer::playBitmap(quint16 function, Reader &r)
             return true;
         if (!hasBitmap) {
             m_canvas.patBlt(QRectF(x, y, w, h), rop);
-        } else if (function == wmf::DibBitBlt || function == wmf::DibStretchBlt) {
-            const QImage image = packedDib(r, 0);
+        } else {
+            const bool dib = function == wmf::DibBitBlt || function == wmf::DibStretchBlt;
+            if (!dib) {
+                Reader size = r;
+                size.skip(2);
+                const qint16 bw = size.i16(), bh = size.i16();
+                if (!size.ok() || !m_canvas.chargeBitmap(qint64(qMax<qint16>(bw, 0)) * qMax<qint16>(bh, 0)))
+                    return true;
+            }
+            const QImage image = dib ? packedDib(r, 0) : readBitmap16(r, m_maxBitmapPixels);
             const QRectF source(xSrc, ySrc, stretch ? wSrc : w, stretch ? hSrc : h);
             if (!image.isNull())
                 m_canvas.blit(QRectF(x, y, w, h), image, source, rop);
