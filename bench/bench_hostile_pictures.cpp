@@ -14,17 +14,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <functional>
 
-namespace {
-
-struct Case {
-    const char *name;
-    const char *file;
-    std::function<QByteArray()> make;
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -37,24 +27,7 @@ int main(int argc, char **argv)
     if (!dir.isEmpty())
         QDir().mkpath(dir);
 
-    const QList<Case> cases = {
-        {"comb clip of 600 teeth, whole frame filled", "comb-600.emf",
-         [] { return hostile::combClip(600); }},
-        {"comb clip of 600 teeth, whole frame bit-blt", "comb-600-blt.emf",
-         [] { return hostile::combClip(600, 8000, 2000, true); }},
-        {"comb clip of 2048 teeth", "comb-2048.emf", [] { return hostile::combClip(2048); }},
-        {"1,000 full-frame rectangles on 8192 px", "rects-1000.emf",
-         [] { return hostile::fullFrameRectangles(1000); }},
-        {"300 glyphs as tall as an 8192 px frame", "glyphs-300.emf",
-         [] { return hostile::hugeGlyphs(300); }},
-        {"polygon of 150,000 frame-crossing edges", "polygon-150000.emf",
-         [] { return hostile::crossingPolygon(150000); }},
-        {"WMF region of 20,000 rectangles selected 1,000 times", "region-20000.wmf",
-         [] { return hostile::reselectedRegion(20000, 1000); }},
-        {"progressive JPEG 8192 px, 3,000 scans", "scans-3000.jpg",
-         [] { return hostile::progressiveJpeg(8192, 3000); }},
-    };
-    for (const Case &c : cases) {
+    for (const hostile::Case &c : hostile::cases()) {
         if (args.contains(QStringLiteral("--only")) && !QString::fromLatin1(c.file).contains(args.last()))
             continue;
         const QByteArray bytes = c.make();

@@ -29,16 +29,18 @@ struct PictureProbe {
     int scans = 0; // JPEG only
 };
 
-// The weights of decoding, from bench/bench_picture_work (one unit: a pixel
-// filled with a solid colour).
+// The weights of decoding (one unit: a pixel filled with a solid colour,
+// about 0.4 ns on the development machine), from the time Qt's readers and
+// ours take over 8192-pixel pictures of noise, each kind at its slowest
+// (docs/benchmarks.md, "Picture decoding").
 namespace decodework {
 inline constexpr double kByte = 0.5;          // reading and walking a byte of the file
-inline constexpr double kJpegPixel = 12;      // a pixel through the inverse DCT and colour conversion
-inline constexpr double kJpegBlockScan = 40;  // a block of a component met by one scan
-inline constexpr double kGifPixel = 8;        // a pixel of the first frame's screen
-inline constexpr double kPngPixel = 10;       // a pixel unfiltered and converted
+inline constexpr double kJpegPixel = 40;      // a pixel through the inverse DCT and colour conversion
+inline constexpr double kJpegBlockScan = 700; // a block of a component met by one scan
+inline constexpr double kGifPixel = 65;       // a pixel of the first frame's screen
+inline constexpr double kPngPixel = 45;       // a pixel unfiltered and converted
 inline constexpr double kInflateByte = 3;     // a byte out of a compressed text or profile chunk
-inline constexpr double kBmpPixel = 6;        // a pixel of our own BMP decoder
+inline constexpr double kBmpPixel = 24;       // a pixel of our own BMP decoder
 inline constexpr double kConvertPixel = 2;    // a pixel brought to the format we draw
 } // namespace decodework
 

@@ -3,6 +3,7 @@
 #include "pictures/bmp_decoder.h"
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture_check.h"
+#include "pictures/work_budget.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -26,6 +27,8 @@ constexpr int kMaxRasterSide = 32767;
 // words a picture it cannot open. The technical reason, where there is one
 // beyond them, goes into the result's detail.
 QString unsupportedMessage() { return QStringLiteral("対応している種類の画像ではありません。"); }
+
+QString tooCostlyMessage() { return QStringLiteral("画像の処理に時間がかかりすぎるため、表示できません。"); }
 
 QString damagedMessage() { return QStringLiteral("画像が壊れています。"); }
 
@@ -138,6 +141,13 @@ PictureResult decodeWithQt(const QByteArray &bytes, RasterKind kind)
         return failure(tooLargeMessage(probe.size));
     if (probe.fault != PictureFault::None)
         return failure(faultMessage(probe.fault, probe.size));
+    // Qt's readers cannot be stopped once they decode: a picture whose
+    // estimated cost passes the budget is not begun.
+    if (probe.decodeWork > double(kPictureWorkBudget))
+        return failure(tooCostlyMessage(),
+                       QStringLiteral("decoding would cost %1 work units, more than the %2 allowed")
+                           .arg(probe.decodeWork, 0, 'g', 3)
+                           .arg(kPictureWorkBudget));
 
     // Qt's own cap on one image would refuse pictures within ours.
     const int neededMegabytes = int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1;
@@ -214,7 +224,9 @@ PictureResult decodePicture(const QByteArray &bytes, const QString &name)
 
     const RasterKind raster = sniffRaster(bytes);
     if (raster == RasterKind::Bmp) {
-        bmp::Decoded decoded = bmp::decode(bytes, kMaxPicturePixels);
+        // Our own decoder's cost is its pixels, so the budget is a pixel cap.
+        const qint64 affordable = qint64(double(kPictureWorkBudget) / decodework::kBmpPixel);
+        bmp::Decoded decoded = bmp::decode(bytes, std::min(kMaxPicturePixels, affordable));
         if (exceedsLimit(decoded.size))
             return failure(tooLargeMessage(decoded.size));
         if (decoded.fault != PictureFault::None)

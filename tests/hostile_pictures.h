@@ -10,6 +10,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <functional>
 
 namespace hostile {
 
@@ -193,6 +194,32 @@ inline QByteArray progressiveJpeg(int side, int scans)
     }
     u16(0xFFD9);
     return out;
+}
+
+struct Case {
+    const char *name;
+    const char *file;
+    std::function<QByteArray()> make;
+};
+
+// Each at the full size that hurt.
+inline QList<Case> cases()
+{
+    return {
+        {"comb clip of 600 teeth, whole frame filled", "comb-600.emf", [] { return combClip(600); }},
+        {"comb clip of 600 teeth, whole frame bit-blt", "comb-600-blt.emf",
+         [] { return combClip(600, 8000, 2000, true); }},
+        {"comb clip of 2048 teeth", "comb-2048.emf", [] { return combClip(2048); }},
+        {"1,000 full-frame rectangles on 8192 px", "rects-1000.emf",
+         [] { return fullFrameRectangles(1000); }},
+        {"300 glyphs as tall as an 8192 px frame", "glyphs-300.emf", [] { return hugeGlyphs(300); }},
+        {"polygon of 150,000 frame-crossing edges", "polygon-150000.emf",
+         [] { return crossingPolygon(150000); }},
+        {"WMF region of 20,000 rectangles selected 1,000 times", "region-20000.wmf",
+         [] { return reselectedRegion(20000, 1000); }},
+        {"progressive JPEG 8192 px, 3,000 scans", "scans-3000.jpg",
+         [] { return progressiveJpeg(8192, 3000); }},
+    };
 }
 
 } // namespace hostile

@@ -1,6 +1,7 @@
 // The picture loader against real files of every kind and variant we read,
 // and against broken ones: cut short, empty, lying about their size.
 
+#include "hostile_pictures.h"
 #include "pictures/picture.h"
 
 #include <QBuffer>
@@ -185,6 +186,8 @@ private Q_SLOTS:
     void fileSystemFailures_data();
     void fileSystemFailures();
     void hugeFileIsNotRead();
+    void hostilePicturesEndWithinTheirBudget_data();
+    void hostilePicturesEndWithinTheirBudget();
     void pictureInfoTool();
 };
 
@@ -645,4 +648,27 @@ void TestPictureLoader::pictureInfoTool()
 }
 
 QTEST_MAIN(TestPictureLoader)
+// Each once crashed the program or held it for seconds to minutes. Now each is
+// drawn within the work budget or refused before the costly step; what a
+// refusal says is the user's.
+void TestPictureLoader::hostilePicturesEndWithinTheirBudget_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("shown");
+    for (const hostile::Case &c : hostile::cases())
+        QTest::newRow(c.name) << c.make() << !QByteArray(c.file).endsWith(".jpg");
+}
+
+void TestPictureLoader::hostilePicturesEndWithinTheirBudget()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, shown);
+    const pictures::PictureResult result = pictures::decodePicture(bytes);
+    QCOMPARE(result.ok(), shown);
+    if (shown)
+        QVERIFY(!result.picture.isNull());
+    else
+        QCOMPARE(result.error, QStringLiteral("画像の処理に時間がかかりすぎるため、表示できません。"));
+}
+
 #include "tst_picture_loader.moc"
