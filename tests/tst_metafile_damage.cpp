@@ -159,6 +159,18 @@ void TestMetafileDamage::survivesDamage_data()
     }
     {
         EmfWriter w = redCanvas();
+        w.record(35, Bytes().f32(1000).f32(0).f32(0).f32(1).f32(0).f32(0));
+        w.record(59, Bytes()); // a clip path whose edges cross far outside any int
+        w.pointRecord(27, -2000000000, 0);
+        w.pointRecord(54, 2000000000, 100);
+        w.pointRecord(54, 0, 100);
+        w.record(60, Bytes());
+        w.u32Record(67, 1);
+        w.rectangle(0, 0, 100, 100);
+        QTest::newRow("clip path far outside the frame finishes") << w.finish() << at({}) << false;
+    }
+    {
+        EmfWriter w = redCanvas();
         Bytes text;
         text.rectL(0, 0, 0, 0).u32(1).f32(1).f32(1).i32(0).i32(0).u32(0x7FFFFFFF).u32(76).u32(0);
         text.rectL(0, 0, 0, 0).u32(0);
