@@ -19,6 +19,8 @@ benchmarks=(
   "sign_roll|env QT_QPA_PLATFORM=offscreen $build/bench/bench_sign_roll"
   "picture_load|$build/bench/bench_picture_load"
   "metafile|env QT_QPA_PLATFORM=offscreen $build/bench/bench_metafile"
+  "hostile_pictures|env QT_QPA_PLATFORM=offscreen $build/bench/bench_hostile_pictures"
+  "startup_hostile|/usr/bin/python3 bench/startup_hostile.py $build"
   "door_sounds|$build/bench/bench_door_sounds"
 )
 # A folder of real-world metafiles (not part of the project), when given:
