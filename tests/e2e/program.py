@@ -113,12 +113,12 @@ class Program:
             return True
 
         try:
-            wait_until("the main window and the panel, framed by openbox", both_windows_framed,
+            wait_until("the main window and the panel, framed by the window manager", both_windows_framed,
                        timeout=45)
         except Failure as e:
             seen = [(s.name_of(w), s._property(w, "_NET_FRAME_EXTENTS"))
                     for w in s.windows_of(self.proc.pid)]
-            raise Failure("%s; its windows (title, frame): %r; openbox %s; %s" % (
+            raise Failure("%s; its windows (title, frame): %r; the window manager %s; %s" % (
                 e, seen, "running" if s.procs[-1].poll() is None else "ended", self.backtrace()))
         if not placed_by_file:
             wait_until("the panel just below the main window's frame", self.panel_below_main)
@@ -177,7 +177,7 @@ class Program:
         s = self.session
         titles = [s.name_of(w) for w in s.windows_of(self.proc.pid)]
         active = s.active()
-        report = "its windows: %r, the active window: %r, openbox offers on the main window %s" % (
+        report = "its windows: %r, the active window: %r, the window manager offers on the main window %s" % (
             titles, s.name_of(active) if active else None, sorted(s.allowed_actions(self.main)))
         report += "; " + self.backtrace()
         s.send_delete_window(self.main)

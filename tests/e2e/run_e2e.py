@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
-"""Real-window checks of the program under Xvfb and openbox.
+"""Real-window checks of the program under Xvfb and openbox (or metacity, which
+honours the title-bar hints that openbox ignores).
 
-Usage: run_e2e.py --program PATH --libdir DIR SCENARIO...
+Usage: run_e2e.py [--wm openbox|metacity] --program PATH --libdir DIR SCENARIO...
 
 Each scenario runs copies of the program in fresh folders on one private X
 session and raises Failure naming the state that did not come."""
@@ -339,24 +339,46 @@ def scenario_version(session, make_program):
     app.close()
 
 
+def scenario_titlebars(session, make_program):
+    """Under a window manager that honours the title-bar hints, each of our windows
+    offers closing only: no minimising, no maximising."""
+    app = make_program("titlebars")
+    app.start()
+    app.click_panel(*d.COMMAND3_CENTRE)
+    dialog = app.dialog(d.VERSION_TITLE)
+    unwanted = {"_NET_WM_ACTION_MINIMIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ",
+                "_NET_WM_ACTION_MAXIMIZE_VERT"}
+    for window, name in ((app.main, "the main window"), (app.panel, "the panel"),
+                         (dialog, "the version dialog")):
+        offered = wait_until("%s's actions from %s" % (name, session.wm),
+                             lambda: session.allowed_actions(window))
+        check("_NET_WM_ACTION_CLOSE" in offered, "%s cannot be closed" % name)
+        check(not offered & unwanted, "%s offers %s" % (name, sorted(offered & unwanted)))
+    session.send_delete_window(dialog)
+    wait_until("the version dialog closed by its close box", app.gone(dialog))
+    session.send_delete_window(app.main)
+    app.wait_exit("the main window's close box")
+
+
 SCENARIOS = {f.__name__[len("scenario_"):]: f for f in (
     scenario_startup, scenario_restart, scenario_terminate, scenario_door, scenario_sign,
-    scenario_menu, scenario_version)}
+    scenario_menu, scenario_version, scenario_titlebars)}
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--libdir", required=True)
+    parser.add_argument("--wm", default="openbox", choices=("openbox", "metacity"))
     parser.add_argument("scenarios", nargs="+", choices=sorted(SCENARIOS))
     args = parser.parse_args()
-    if missing_tools():
-        print("e2e: missing %s (scripts/install-deps.sh installs them)" % missing_tools(),
+    if missing_tools(args.wm):
+        print("e2e: missing %s (scripts/install-deps.sh installs them)" % missing_tools(args.wm),
               file=sys.stderr)
         return 1
 
     workdir = tempfile.mkdtemp(prefix="tt-e2e-")
-    session = Session(workdir)
+    session = Session(workdir, wm=args.wm)
     failures = 0
     try:
         session.start()

@@ -1,4 +1,4 @@
-"""A private X session for the real-window checks: Xvfb and openbox, the
+"""A private X session for the real-window checks: Xvfb and a window manager, the
 program's windows read through python-xlib, input sent with xdotool.
 
 Waiting: `wait_until(state, probe)` polls a probe. A probe returns something
@@ -48,9 +48,10 @@ def wait_until(state, probe, timeout=10.0, interval=0.05):
 
 
 class Session:
-    def __init__(self, workdir, lang="C.UTF-8"):
+    def __init__(self, workdir, lang="C.UTF-8", wm="openbox"):
         self.workdir = workdir
         self.lang = lang
+        self.wm = wm
         self.procs = []
         self.x = None
         self.last_click = -DOUBLE_CLICK_INTERVAL
@@ -94,24 +95,24 @@ class Session:
         self.x = xdisplay.Display(self.display)
         self.root = self.x.screen().root
         self.atom = lambda name: self.x.intern_atom(name)
-        self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+        self.procs.append(subprocess.Popen([self.wm, "--sm-disable"], env=self.env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        wait_until("openbox managing the screen", self._wm_ready, timeout=15)
+        wait_until(self.wm + " managing the screen", self._wm_ready, timeout=15)
         # The first key from xdotool's XTEST keyboard makes the server's core keyboard
         # change device; openbox answers that change by dropping all its key bindings and
         # grabbing them anew, and alt+F4 pressed in between reaches the program instead of
-        # openbox. So one key that nothing binds first, then a request that openbox answers
-        # only after it has dealt with what came before.
+        # openbox. So one key that nothing binds first, then a request that the window
+        # manager answers only after it has dealt with what came before.
         self.xdo("key", "shift")
-        self.openbox_round_trip()
+        self.wm_round_trip()
 
     def _wm_ready(self):
-        check(self.procs[-1].poll() is None, "openbox exited")
+        check(self.procs[-1].poll() is None, self.wm + " exited")
         return self.root.get_full_property(self.atom("_NET_SUPPORTING_WM_CHECK"), Xatom.WINDOW)
 
-    def openbox_round_trip(self):
-        """Asks openbox for the frame of a window it does not manage and waits for the
-        answer; asked again while none comes, as a request made while openbox is still
+    def wm_round_trip(self):
+        """Asks the window manager for the frame of a window it does not manage and waits
+        for the answer; asked again while none comes, as a request made while it is still
         starting can go unanswered."""
         probe = self.root.create_window(-10, -10, 1, 1, 0, X.CopyFromParent)
         request = event.ClientMessage(window=probe, client_type=self.atom(
@@ -124,7 +125,7 @@ class Session:
                                  | X.SubstructureNotifyMask)
             self.x.flush()
             return False
-        wait_until("openbox answering a request", answered, timeout=15, interval=0.2)
+        wait_until(self.wm + " answering a request", answered, timeout=15, interval=0.2)
         probe.destroy()
         self.x.flush()
 
@@ -301,5 +302,5 @@ class Session:
                    interval=0.3)
 
 
-def missing_tools():
-    return [t for t in ("Xvfb", "openbox", "xdotool") if shutil.which(t) is None]
+def missing_tools(wm):
+    return [t for t in ("Xvfb", wm, "xdotool") if shutil.which(t) is None]
