@@ -96,21 +96,6 @@ foreach(file IN ITEMS TT04K0007 Vellum3Res.so)
   endif()
 endforeach()
 
-# --- icons: each PNG is as large as its folder says --------------------------
-foreach(size IN LISTS icon_sizes)
-  set(icon "${prefix}/${DATADIR}/icons/hicolor/${size}x${size}/apps/${app_id}.png")
-  if(EXISTS "${icon}")
-    file(READ "${icon}" header LIMIT 24 HEX)
-    string(SUBSTRING "${header}" 32 8 width_hex)
-    string(SUBSTRING "${header}" 40 8 height_hex)
-    math(EXPR width "0x${width_hex}")
-    math(EXPR height "0x${height_hex}")
-    if(NOT header MATCHES "^89504e47" OR NOT width EQUAL size OR NOT height EQUAL size)
-      fail("${size}x${size} icon is not a ${size} x ${size} PNG (${width} x ${height})")
-    endif()
-  endif()
-endforeach()
-
 # --- desktop entry and metainfo: valid, and naming each other ---------------
 set(desktop "${prefix}/${DATADIR}/applications/${app_id}.desktop")
 set(metainfo "${prefix}/${DATADIR}/metainfo/${app_id}.metainfo.xml")
@@ -146,8 +131,7 @@ if(appstreamcli AND EXISTS "${metainfo}")
   file(READ "${metainfo}" text)
   foreach(part IN ITEMS
       "<launchable type=\"desktop-id\">${app_id}.desktop</launchable>"
-      "<url type=\"homepage\">${HOME_PAGE}</url>"
-      "<image type=\"source\" width=\"870\" height=\"440\">${HOME_PAGE}/")
+      "<url type=\"homepage\">${HOME_PAGE}</url>")
     string(FIND "${text}" "${part}" at)
     if(at EQUAL -1)
       fail("the metainfo lacks ${part}")
