@@ -179,8 +179,6 @@ void TestSignboard::loadPictureFromPath_data()
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QSizeF>("size"); // twips
     QTest::newRow("empty path clears, keeps the size") << "" << false << QSize() << QSizeF(750, 450);
-    QTest::newRow("picture") << picture("after.png", {64, 16}) << false << QSize(64, 16)
-                             << QSizeF(960, 240);
     QTest::newRow("missing file keeps all") << m_dir.filePath("gone.png") << true << QSize(50, 30)
                                             << QSizeF(750, 450);
 }
