@@ -8,6 +8,7 @@
 #include "platform/end_requests.h"
 #include "platform/file_access.h"
 #include "settings/settings_location.h"
+#include "settings_example.h"
 #include "sign/destination_sign.h"
 #include "signboard/signboard.h"
 
@@ -33,10 +34,6 @@
 using controls::TwipsRect;
 
 namespace {
-
-const QByteArray kExample =
-    R"(1200,900,1200,5100,"C:\maku\side.bmp","",19,1,"C:\maku\board.bmp",10620,1800,#TRUE#,#FALSE#,1000,6000,0)"
-    "\r\n";
 
 QByteArray example(const QByteArray &from, const QByteArray &to) { return QByteArray(kExample).replace(from, to); }
 

@@ -2,6 +2,7 @@
 // oversized files, the limits of each field's type, and what the writer makes.
 
 #include "settings/settings_record.h"
+#include "settings_example.h"
 
 #include <QTest>
 
@@ -14,10 +15,6 @@ Q_DECLARE_METATYPE(std::optional<SettingsRecord>)
 char *toString(const SettingsRecord &r) { return QTest::toString(writeSettingsRecord(r).bytes); }
 
 namespace {
-
-const QByteArray kExample =
-    R"(1200,900,1200,5100,"C:\maku\side.bmp","",19,1,"C:\maku\board.bmp",10620,1800,#TRUE#,#FALSE#,1000,6000,0)"
-    "\r\n";
 
 // The example line's values, written out by hand.
 SettingsRecord example(const std::function<void(SettingsRecord &)> &change = {})
