@@ -184,8 +184,6 @@ void TestDoorSounds::playing_data()
                                                     << QStringList{"stop", "play 102"} << 1;
     QTest::newRow("opening cuts the closing")
         << 102 << 101 << false << QStringList{"stop", "play 102", "stop", "wait 101"} << 1;
-    QTest::newRow("closing restarts") << 102 << 102 << true
-                                      << QStringList{"stop", "play 102", "stop", "play 102"} << 2;
     QTest::newRow("no sound 103") << 102 << 103 << false
                                   << QStringList{"stop", "play 102", "stop"} << 1;
     QTest::newRow("no sound -1, async") << 0 << -1 << true << QStringList{"stop"} << 1;
