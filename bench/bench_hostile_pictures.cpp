@@ -1,4 +1,4 @@
-// The hostile pictures of bench/hostile_pictures.h through the picture
+// The hostile pictures of tests/hostile_pictures.h through the picture
 // loader: how long each takes to be shown or refused, and its outcome.
 //
 //   bench_hostile_pictures [--write DIR]
@@ -6,7 +6,7 @@
 
 #include "bench/figure.h"
 #include "pictures/picture.h"
-#include "bench/hostile_pictures.h"
+#include "tests/hostile_pictures.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures made to hurt: small files that crash a naive renderer or keep it
-// busy for minutes. The benchmark times them at full size, and the fuzz
-// seeds are their small versions.
+// busy for minutes. The picture loader's regression test loads them at full
+// size, the benchmark times them, and the fuzz seeds are their small versions.
 
 #include "tests/tst_metafile_writer.h"
 
