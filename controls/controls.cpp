@@ -224,6 +224,17 @@ void PictureToggle::paintEvent(QPaintEvent *)
     }
 }
 
+void paintFocusFrame(QWidget *widget)
+{
+    if (!widget->hasFocus())
+        return;
+    QStylePainter p(widget);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(widget);
+    focus.backgroundColor = widget->palette().color(QPalette::Window);
+    p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+}
+
 namespace {
 
 class EnterClicks final : public QObject {

@@ -133,6 +133,10 @@ void clickOnEnter(QAbstractButton *button);
 // alone; a window without an icon of its own would show it.
 void showNoWindowIcon(QWidget *window);
 
+// The style's keyboard-focus frame over the whole of a widget that has the
+// focus, for widgets whose own painting shows none.
+void paintFocusFrame(QWidget *widget);
+
 // 0x00BBGGRR, as the colour values are written.
 QColor colorFromBgr(quint32 bgr);
 

@@ -14,8 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
 
 using controls::colorFromBgr;
 using controls::placeInTwips;
@@ -79,13 +77,7 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         QScrollBar::paintEvent(event);
-        if (!hasFocus())
-            return;
-        QStylePainter p(this);
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.backgroundColor = palette().color(QPalette::Window);
-        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        controls::paintFocusFrame(this);
     }
 };
 

@@ -13,8 +13,6 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
 
 using controls::colorFromBgr;
 using controls::placeInTwips;
@@ -43,13 +41,7 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         QLabel::paintEvent(event);
-        if (!hasFocus())
-            return;
-        QStylePainter p(this);
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.backgroundColor = palette().color(QPalette::Window);
-        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        controls::paintFocusFrame(this);
     }
 };
 
