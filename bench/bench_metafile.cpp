@@ -9,10 +9,10 @@
 #include "bench/figure.h"
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture.h"
-#include "tests/tst_metafile_samples.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
@@ -139,10 +139,15 @@ int main(int argc, char **argv)
     }
     const int iterations = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
     const long before = peakRssKb();
-    run("clip-art EMF", mftest::sampleEmf(), iterations);
-    run("clip-art WMF", mftest::sampleWmf(), iterations);
-    run("detailed EMF (40 hills)", mftest::sampleEmf(40), iterations);
-    run("detailed WMF (40 hills)", mftest::sampleWmf(40), iterations);
+    const auto file = [](const char *path) {
+        QFile f(QString::fromUtf8(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    run("clip-art EMF", file(TT_SOURCE_DIR "/tests/fixtures/metafiles/cases/clip_art.emf"), iterations);
+    run("clip-art WMF", file(TT_SOURCE_DIR "/tests/fixtures/metafiles/cases/clip_art.wmf"), iterations);
+    // The clip art with 40 hills instead of its few.
+    run("detailed EMF (40 hills)", file(TT_SOURCE_DIR "/bench/data/detailed-40.emf"), iterations);
+    run("detailed WMF (40 hills)", file(TT_SOURCE_DIR "/bench/data/detailed-40.wmf"), iterations);
     std::printf("peak resident memory: %ld KiB (%ld KiB before the first picture)\n", peakRssKb(),
                 before);
     bench::figure("metafile: peak memory", bench::format("%.1f MB", peakRssKb() / 1024.0),

@@ -2,7 +2,7 @@
 """Process start to both windows shown with the heaviest pictures in all three
 picture fields of the settings file (the two sign strips and the signboard),
 under a private Xvfb and openbox: the pictures allowed at the edge of the work
-budget, the hostile ones (tests/hostile_pictures.h), and none.
+budget, the hostile ones (tests/fixtures/hostile), and none.
 
 Usage: bench/startup_hostile.py BUILD_DIR"""
 
@@ -27,9 +27,7 @@ def noise(path, side, **options):
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     work = tempfile.mkdtemp(prefix="tt-bench-")
-    hostile = os.path.join(work, "hostile")
-    subprocess.run([os.path.join(build, "bench", "bench_hostile_pictures"), "--write", hostile],
-                   check=True, stdout=subprocess.DEVNULL, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+    hostile = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "fixtures", "hostile")
     edge = [os.path.join(work, n) for n in ("edge.jpg", "edge.png", "edge.gif")]
     noise(edge[0], 3000, quality=95, progressive=True)
     noise(edge[1], 4900, compress_level=1)
