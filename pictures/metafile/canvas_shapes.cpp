@@ -235,7 +235,11 @@ void Canvas::arc(const QRectF &box, QPointF start, QPointF end, ArcKind kind)
     switch (kind) {
     case ArcKind::Arc: strokeOpen(path); break;
     case ArcKind::ArcTo: {
+        // A line from the current position to the arc's start, then the arc.
+        // (connectPath alone would not draw it: a path holding only its
+        // start point counts as empty, and the arc would be added unjoined.)
         QPainterPath tail(m_state.currentPos);
+        tail.lineTo(arcStart);
         tail.connectPath(path);
         continueFigure(tail, arcEnd);
         break;
