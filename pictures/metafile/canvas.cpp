@@ -162,8 +162,11 @@ QPen Canvas::currentPen()
     const double scale = std::sqrt(std::abs(m_full.determinant()));
     const double outputWidth = p.width * scale;
     const bool geometric = p.style & penstyle::Geometric;
-    // One device pixel at most is a cosmetic pen: thin and flat-ended.
-    const bool cosmetic = p.width <= 0 || outputWidth <= 1.0;
+    // One device pixel is a cosmetic pen: thin, flat-ended, and dashed when
+    // its style says so. The platform's device widths are whole pixels, so a
+    // width of 1 stays one pixel when the mapping scales it by a hair (a
+    // frame in hundredths of a millimetre never maps exactly).
+    const bool cosmetic = p.width <= 0 || outputWidth < 1.5;
     if (cosmetic) {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
