@@ -166,30 +166,20 @@ QRegion Canvas::regionFromLogical(const Region &region)
         return {};
     const qsizetype count = qMin(region.rects.size(), kMaxRegionRects);
     const QTransform &t = m_full;
+    // A WMF mapping only scales and moves, so a rectangle stays one: the same
+    // pixels as its outline scan-converted, at a fraction of the cost.
+    if (!m_meter->charge(work::regionBuildCost(count)))
+        return {};
     QList<QRegion> parts;
-    if (t.m12() == 0 && t.m21() == 0) {
-        // Without rotation a rectangle stays one: the same pixels as its
-        // outline scan-converted, at a fraction of the cost.
-        if (!m_meter->charge(work::regionBuildCost(count)))
-            return {};
-        const QRectF area(QPointF(-2, -2), QSizeF(m_target->size()) + QSizeF(4, 4));
-        for (qsizetype i = 0; i < count; ++i) {
-            if (!region.rects[i].isValid())
-                continue;
-            const QRectF r = t.mapRect(region.rects[i]).intersected(area);
-            const QRect pixels(QPoint(qRound(r.left()), qRound(r.top())),
-                               QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
-            if (!r.isEmpty() && pixels.isValid())
-                parts.append(QRegion(pixels));
-        }
-        return unite(std::move(parts));
-    }
-    for (qsizetype i = 0; i < count && !m_meter->exhausted(); ++i) {
+    const QRectF area(QPointF(-2, -2), QSizeF(m_target->size()) + QSizeF(4, 4));
+    for (qsizetype i = 0; i < count; ++i) {
         if (!region.rects[i].isValid())
             continue;
-        QPainterPath path;
-        path.addRect(region.rects[i]);
-        parts.append(regionFromOutputPath(t.map(path)));
+        const QRectF r = t.mapRect(region.rects[i]).intersected(area);
+        const QRect pixels(QPoint(qRound(r.left()), qRound(r.top())),
+                           QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
+        if (!r.isEmpty() && pixels.isValid())
+            parts.append(QRegion(pixels));
     }
     return unite(std::move(parts));
 }
