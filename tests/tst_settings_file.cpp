@@ -282,6 +282,7 @@ void TestSettingsFile::places_data()
     QTest::newRow("main window right of the screen") << false << QByteArray("800,60,80,340") << QPoint(0, 0) << QPoint(80, 340) << QByteArray();
     QTest::newRow("panel left of the screen") << false << QByteArray("80,60,-265,340") << QPoint(80, 60) << below << QByteArray();
     QTest::newRow("Wayland: stored places kept") << true << QByteArray("80,60,100,340") << QPoint(80, 60) << QPoint(100, 340) << QByteArray("1200,900,1500,5100");
+    QTest::newRow("Wayland, first start") << true << QByteArray() << QPoint(0, 0) << below << QByteArray();
     QTest::newRow("Wayland, file breaks off after field 3") << true << QByteArray("80,60,100") << QPoint(0, 0) << below << QByteArray("1200,900,");
 }
 

@@ -1,11 +1,10 @@
-// Window systems that keep window places to themselves (native Wayland):
-// the notice in the version dialog, and the stored window places surviving a
-// run there.
+// Living with the window system: the notice in the version dialog where it
+// keeps window places to itself (native Wayland), Qt's own texts in the
+// user's language, and the title bars each window asks for.
 
 #include "app/main_window.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
-#include "settings/settings_record.h"
 #include "platform/startup.h"
 #include "platform/window_keeping.h"
 #include "version/version_dialog.h"
@@ -13,24 +12,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
-#include <QFile>
 #include <QLocale>
 #include <QMessageBox>
 #include <QLabel>
-#include <QScrollBar>
 #include <QTest>
-
-namespace {
-
-QString iniBeside(FakePlatform &fp) { return fp.process.folder.filePath("TT04K0007.ini"); }
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestWindowSystem : public QObject {
     Q_OBJECT
@@ -38,8 +23,6 @@ class TestWindowSystem : public QObject {
 private Q_SLOTS:
     void noticeInVersionDialog_data();
     void noticeInVersionDialog();
-    void savedPlaces_data();
-    void savedPlaces();
     void qtSpeaksTheUsersLanguage_data();
     void qtSpeaksTheUsersLanguage();
     void titleBars_data();
@@ -72,62 +55,6 @@ void TestWindowSystem::noticeInVersionDialog()
         if (other != notice && other->isVisible())
             QVERIFY2(!other->geometry().intersects(notice->geometry()),
                      qPrintable(other->objectName()));
-}
-
-void TestWindowSystem::savedPlaces_data()
-{
-    QTest::addColumn<bool>("placesWindows");
-    QTest::addColumn<QByteArray>("stored"); // the file before the run; empty: none
-    // The four places saved: Form1 left, top, frmSet left, top, in pixels;
-    // (-1, -1) stands for where the windows stand at the end.
-    QTest::addColumn<QPoint>("form");
-    QTest::addColumn<QPoint>("panel");
-    const QByteArray full = R"(1200,900,1500,5100,"","",1,1,"",600,300,#TRUE#,#TRUE#,1000,6000,0)";
-    const QPoint reported(-1, -1);
-    QTest::newRow("Wayland: stored places kept")
-        << false << full << QPoint(80, 60) << QPoint(100, 340);
-    QTest::newRow("X11: places where the windows stand")
-        << true << full << reported << reported;
-    QTest::newRow("Wayland, first start") << false << QByteArray() << reported << reported;
-    QTest::newRow("Wayland, file breaks off after field 3")
-        << false << QByteArray("1200,900,1500") << QPoint(80, 60) << reported;
-}
-
-void TestWindowSystem::savedPlaces()
-{
-    QFETCH(bool, placesWindows);
-    QFETCH(QByteArray, stored);
-    QFETCH(QPoint, form);
-    QFETCH(QPoint, panel);
-    FakePlatform fp;
-    fp.windowSystem.placesWindows = placesWindows;
-    if (!stored.isEmpty()) {
-        QFile file(iniBeside(fp));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(stored);
-    }
-    Form1 w(fp.platform);
-    w.Form_Load();
-    w.show();
-    // Where Wayland leaves them as far as the program can tell; elsewhere
-    // the user's own moves.
-    w.move(0, 0);
-    w.panel().move(0, 0);
-    w.panel().HScroll1->setValue(2500);
-    if (form == QPoint(-1, -1))
-        form = w.pos();
-    if (panel == QPoint(-1, -1))
-        panel = w.panel().pos();
-    w.close();
-    QCOMPARE(fp.process.exits, QList<int>{0});
-
-    const SettingsReadResult saved = readSettingsRecord(readFile(iniBeside(fp)));
-    QVERIFY(saved.complete());
-    QCOMPARE(QPoint(saved.record.form1Left, saved.record.form1Top), form * 15);
-    QCOMPARE(QPoint(saved.record.frmSetLeft, saved.record.frmSetTop), panel * 15);
-    // Everything else is saved as usual.
-    QCOMPARE(saved.record.hScroll1, 2500);
-    QVERIFY(fp.alerts.calls.isEmpty());
 }
 
 // Qt's dialogs and standard buttons follow the user's locale; the last row
