@@ -92,6 +92,8 @@ void TestPictureLoader::bmpVariants_data()
     QTest::newRow("32-bpp-alpha-bit-fields") << "bmp-32-bpp-alpha-bit-fields.bmp" << "RGBWKy";
     // A delta and an early end leave pixels unpainted: they stay see-through.
     QTest::newRow("rle8-with-delta") << "bmp-rle8-with-delta.bmp" << "TTBWTT";
+    // A run longer than what is left of its row stops at the row's end.
+    QTest::newRow("rle8-run-wider-than-its-row") << "bmp-rle8-run-wider-than-its-row.bmp" << "RRRWKY";
 }
 
 void TestPictureLoader::bmpVariants()

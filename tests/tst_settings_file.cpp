@@ -461,6 +461,8 @@ void TestSettingsFile::endOfSession()
     FakePlatform fp;
     QVERIFY(writeFile(iniBeside(fp), kExample));
     const auto oldHandler = std::signal(SIGTERM, SIG_IGN);
+    const auto openFiles = [] { return QDir("/proc/self/fd").count(); };
+    const uint filesBefore = openFiles();
     {
         plat::EndRequests requests;
         Form1 form(fp.platform);
@@ -474,8 +476,9 @@ void TestSettingsFile::endOfSession()
             request();
         QTRY_COMPARE(fp.process.exits, QList<int>{0});
     }
-    // The handler that was there before comes back.
+    // The handler that was there before comes back, and no file stays open.
     QVERIFY(std::signal(SIGTERM, oldHandler) == SIG_IGN);
+    QCOMPARE(openFiles(), filesBefore);
     // Saved as a close saves; but before the file was applied, nothing is.
     QCOMPARE(readFile(iniBeside(fp)), beforeStart ? kExample : example(",1000,", ",2000,"));
     QVERIFY(fp.alerts.calls.isEmpty());
