@@ -17,6 +17,7 @@ private Q_SLOTS:
     void outline();
     void startAndEnd_data();
     void startAndEnd();
+    void panelKeepsBelowTheCoach();
     void frontDoorRuns();
     void handlersRunInsideADoorStep();
 };
@@ -82,6 +83,22 @@ void TestCoachWindow::startAndEnd()
     QVERIFY(fp.process.exits.isEmpty());
     form.close();
     QCOMPARE(fp.process.exits, QList<int>({0}));
+}
+
+// Until the window manager's frame arrives, the panel keeps below the coach;
+// once the user has moved it, it stays where it was put.
+void TestCoachWindow::panelKeepsBelowTheCoach()
+{
+    FakePlatform fp;
+    Form1 form(fp.platform);
+    form.Form_Load();
+    form.show();
+    form.move(40, 30);
+    QTRY_COMPARE(form.panel().pos(), QPoint(40, 30 + form.frameGeometry().height()));
+    form.panel().move(300, 300);
+    form.move(0, 0);
+    QTest::qWait(150);
+    QCOMPARE(form.panel().pos(), QPoint(300, 300));
 }
 
 // Each click: a second's pause, then 496 steps of 2 twips from the run's own
