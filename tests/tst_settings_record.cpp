@@ -44,6 +44,7 @@ private Q_SLOTS:
     void readsTheExample();
     void fields_data();
     void fields();
+    void longFieldIsQuotedShort();
     void readingStops_data();
     void readingStops();
     void writes_data();
@@ -147,6 +148,14 @@ void TestSettingsRecord::fields()
         QCOMPARE(read.holds(&SettingsRecord::makuPath1), number > 6);
         QCOMPARE(read.record.makuPath0, number > 5 ? example().makuPath0 : QString());
     }
+}
+
+// A huge field cannot make a huge message: only its first 40 bytes are quoted.
+void TestSettingsRecord::longFieldIsQuotedShort()
+{
+    const QByteArray text = QByteArray(40, '7') + '@' + QByteArray(1000, '7');
+    const QString problem = readSettingsRecord(withField(8, text)).problem;
+    QVERIFY2(problem.contains(QByteArray(40, '7')) && !problem.contains('@'), qPrintable(problem));
 }
 
 void TestSettingsRecord::readingStops_data()
