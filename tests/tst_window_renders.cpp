@@ -124,6 +124,13 @@ void TestWindowRenders::looksAsChecked_data()
         focus(&s.form.panel(), s.form.panel().HScroll1);
         return &s.form.panel();
     });
+    // Where the window system keeps places to itself (native Wayland), a
+    // notice says why the panel may not stay in front.
+    QTest::newRow("version, window places kept by the window system") << Shown([](Scene &s) -> QWidget * {
+        s.fp.windowSystem.placesWindows = false;
+        s.dialog = std::make_unique<frmShowVersion>(s.fp.platform);
+        return s.dialog.get();
+    });
     QTest::newRow("version, link focused") << Shown([](Scene &s) -> QWidget * {
         s.dialog = std::make_unique<frmShowVersion>(s.fp.platform);
         focus(s.dialog.get(), s.dialog->Label5);

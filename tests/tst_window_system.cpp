@@ -1,6 +1,5 @@
-// Living with the window system: the notice in the version dialog where it
-// keeps window places to itself (native Wayland), Qt's own texts in the
-// user's language, and the title bars each window asks for.
+// Living with the window system: Qt's own texts in the user's language, and
+// the title bars each window asks for.
 
 #include "app/main_window.h"
 #include "fake_platform.h"
@@ -14,48 +13,17 @@
 #include <QImage>
 #include <QLocale>
 #include <QMessageBox>
-#include <QLabel>
 #include <QTest>
 
 class TestWindowSystem : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void noticeInVersionDialog_data();
-    void noticeInVersionDialog();
     void qtSpeaksTheUsersLanguage_data();
     void qtSpeaksTheUsersLanguage();
     void titleBars_data();
     void titleBars();
 };
-
-void TestWindowSystem::noticeInVersionDialog_data()
-{
-    QTest::addColumn<bool>("placesWindows");
-    QTest::newRow("X11 or Windows") << true;
-    QTest::newRow("Wayland") << false;
-}
-
-void TestWindowSystem::noticeInVersionDialog()
-{
-    QFETCH(bool, placesWindows);
-    FakePlatform fp;
-    fp.windowSystem.placesWindows = placesWindows;
-    frmShowVersion dialog(fp.platform);
-    dialog.show();
-    QLabel *notice = dialog.lblWindowSystem;
-    QCOMPARE(notice->isVisible(), !placesWindows);
-    if (placesWindows)
-        return;
-    QVERIFY(notice->text().contains(QStringLiteral("常に手前")));
-    // Whole inside the dialog, and clear of every other control shown.
-    QVERIFY(dialog.rect().contains(notice->geometry()));
-    QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
-    for (QWidget *other : dialog.findChildren<QWidget *>())
-        if (other != notice && other->isVisible())
-            QVERIFY2(!other->geometry().intersects(notice->geometry()),
-                     qPrintable(other->objectName()));
-}
 
 // Qt's dialogs and standard buttons follow the user's locale; the last row
 // leaves them in English for the other tests.
