@@ -59,8 +59,8 @@ public:
     void play(const QByteArray &wave, bool waitForEnd) override
     {
         check();
-        const int id = wave == resource(101) ? 101 : wave == resource(102) ? 102 : 0;
-        calls << QStringLiteral("%1 %2").arg(waitForEnd ? "wait" : "play").arg(id);
+        calls << QStringLiteral("%1 %2").arg(waitForEnd ? "wait" : "play")
+                     .arg(wave == resource(101) ? 101 : wave == resource(102) ? 102 : 0);
         buffers << &wave;
         m_playing = waitForEnd ? nullptr : &wave;
         m_copy = wave;
@@ -144,53 +144,24 @@ private Q_SLOTS:
         QVERIFY(out.buffers.size() <= 1);
     }
 
-    void soundIsCutShort_data()
-    {
-        QTest::addColumn<bool>("bySecondSound");
-        QTest::newRow("by the opening sound") << true;
-        QTest::newRow("by stop") << false;
-    }
-
-    void soundIsCutShort()
-    {
-        QFETCH(bool, bySecondSound);
-        const QByteArray closing = samplesOf(102);
-        {
-            plat::SdlSound sound;
-            QElapsedTimer timer;
-            timer.start();
-            sound.play(resource(102), false);
-            QVERIFY2(timer.elapsed() < 1000, "hang guard");
-            QTest::qSleep(300);
-            bySecondSound ? sound.play(resource(101), true) : sound.stop();
-            QTest::qSleep(300);
-        }
-        const QByteArray output = played();
-        const qsizetype at = output.indexOf(closing.left(1024));
-        QVERIFY2(at >= 0, "the closing sound never started");
-        qsizetype n = 0;
-        while (at + n < output.size() && n < closing.size() && output[at + n] == closing[n])
-            ++n;
-        QVERIFY2(n < closing.size(), "the closing sound was not cut short");
-        QVERIFY(!output.mid(at + n).contains(closing.mid(n, 1024)));
-        if (bySecondSound)
-            QVERIFY2(output.indexOf(samplesOf(101)) >= at + n, "the opening sound was not played whole");
-    }
-
-    void playsToTheEnd_data()
+    void output_data()
     {
         QTest::addColumn<QByteArray>("first"); // started before, in the background
-        QTest::addColumn<QByteArray>("second"); // played to its end
+        QTest::addColumn<int>("pauseMs"); // then waited, and again after the second
+        QTest::addColumn<QByteArray>("second"); // played to its end; empty: a stop instead
         QTest::addColumn<int>("secondMs");
-        QTest::newRow("the opening sound") << QByteArray() << resource(101) << 552;
+        QTest::newRow("the opening sound") << QByteArray() << 0 << resource(101) << 552;
         // The device opens in the first sound's format; the second is converted.
-        QTest::newRow("16-bit stereo after ours") << resource(101) << stereo16Wave(300) << 300;
-        QTest::newRow("ours after 16-bit stereo") << stereo16Wave(300) << resource(102) << 2000;
+        QTest::newRow("16-bit stereo after ours") << resource(101) << 0 << stereo16Wave(300) << 300;
+        QTest::newRow("ours after 16-bit stereo") << stereo16Wave(300) << 0 << resource(102) << 2000;
+        QTest::newRow("the closing cut short by the opening") << resource(102) << 300 << resource(101) << 552;
+        QTest::newRow("the closing cut short by stop") << resource(102) << 300 << QByteArray() << 0;
     }
 
-    void playsToTheEnd()
+    void output()
     {
         QFETCH(QByteArray, first);
+        QFETCH(int, pauseMs);
         QFETCH(QByteArray, second);
         QFETCH(int, secondMs);
         // SDL leaves alone a handler that is already there, so the check
@@ -198,19 +169,36 @@ private Q_SLOTS:
         const auto before = std::signal(SIGTERM, SIG_DFL);
         {
             plat::SdlSound sound;
-            if (!first.isEmpty())
-                sound.play(first, false);
             QElapsedTimer timer;
             timer.start();
-            sound.play(second, true);
+            if (!first.isEmpty())
+                sound.play(first, false);
+            QVERIFY2(timer.elapsed() < 1000, "hang guard");
+            QTest::qSleep(pauseMs);
+            timer.restart();
+            second.isEmpty() ? sound.stop() : sound.play(second, true);
             // A sound the device could not take would return at once.
             QVERIFY2(timer.elapsed() >= secondMs, qPrintable(QString::number(timer.elapsed())));
             QVERIFY2(timer.elapsed() < secondMs + 2000, "hang guard");
             // Starting SDL's audio must not take SIGTERM away from the program.
             QVERIFY(std::signal(SIGTERM, before) == SIG_DFL);
+            // Long enough after a stop for the closing sound to have ended, had it gone on.
+            QTest::qSleep(second.isEmpty() ? 2000 : pauseMs);
         }
-        if (first.isEmpty())
-            QVERIFY2(played().contains(samplesOf(101)), "the samples were not played whole");
+        const QByteArray output = played();
+        if (second == resource(101))
+            QVERIFY2(output.contains(samplesOf(101)), "the opening sound was not played whole");
+        if (!pauseMs)
+            return;
+        const QByteArray closing = samplesOf(102);
+        const qsizetype at = output.indexOf(closing.left(1024));
+        QVERIFY2(at >= 0, "the closing sound never started");
+        qsizetype n = 0;
+        while (at + n < output.size() && n < closing.size() && output[at + n] == closing[n])
+            ++n;
+        QVERIFY2(n < closing.size(), "the closing sound was not cut short");
+        QVERIFY2(!output.mid(at + n).contains(closing.mid(n, 1024)), "the closing sound went on");
+        QVERIFY(second.isEmpty() || output.indexOf(samplesOf(101)) >= at + n);
     }
 
     void failures_data()

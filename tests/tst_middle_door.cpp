@@ -53,11 +53,7 @@ struct Rig {
 // Counts the paint events of the widget it filters.
 struct PaintCounter : QObject {
     int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::Paint;
-        return false;
-    }
+    bool eventFilter(QObject *, QEvent *e) override { return (count += e->type() == QEvent::Paint, false); }
 };
 
 } // namespace

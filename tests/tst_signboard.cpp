@@ -129,17 +129,13 @@ private Q_SLOTS:
         const QString first = picture("first.png", {40, 20});
         fp.fileDialog.answers = {first, answer};
         form.MnuSetKanban->trigger();
-        QCOMPARE(rectOf(form.PicKanban), QRectF(10620, 1800, 600, 300));
         setPlace(form, {9000, 1500, 600, 300}); // off its frame, so a stray fit shows
         const Rects before = placeOf(form);
-        const qint64 shown = form.PicKanban->picture().cacheKey();
-
         form.MnuSetKanban->trigger();
         QCOMPARE(fp.fileDialog.calls.size(), 2);
         QVERIFY(fp.alerts.calls.isEmpty());
         QCOMPARE(placeOf(form), takes ? kFitted : before);
         QCOMPARE(form.PicKanban->picture().size(), takes ? QSize(300, 200) : QSize(40, 20));
-        QCOMPARE(form.PicKanban->picture().cacheKey() == shown, !takes);
         QCOMPARE(form.signboard().kanbanPath, takes ? *answer : first);
     }
 
