@@ -22,7 +22,7 @@ QByteArray wave(int id)
 }
 
 // The coach, started, recording each step's leaves: left width, right
-// width, right leaf's Left.
+// width, right leaf's Left, left leaf's Left.
 struct Rig {
     FakePlatform fp;
     Form1 form{fp.platform};
@@ -33,7 +33,8 @@ struct Rig {
     {
         form.Form_Load();
         fp.pacing.onWait = [this](int i) {
-            steps.append({leaf(0)->twipsWidth(), leaf(1)->twipsWidth(), leaf(1)->twipsLeft()});
+            steps.append({leaf(0)->twipsWidth(), leaf(1)->twipsWidth(), leaf(1)->twipsLeft(),
+                          leaf(0)->twipsLeft()});
             if (during)
                 during(i);
         };
@@ -73,7 +74,8 @@ private Q_SLOTS:
 
     // Opening plays the open sound to its end, then runs 930 down to 110 in
     // 821 steps; closing starts the close sound, not waited for, and runs
-    // back. The right leaf's right edge stays on the 6600 line throughout.
+    // back. The left leaf's left edge and the right leaf's right edge, on
+    // the 6600 line, stay put throughout.
     void runs()
     {
         QFETCH(int, option);
@@ -85,8 +87,8 @@ private Q_SLOTS:
             if (i == 3)
                 rig.set().HScroll2->setValue(17);
         };
-        const QList<float> shut{930, 930, right ? 5670.0f : 5910};
-        const QList<float> open{left ? 110.0f : 930, right ? 110.0f : 930, right ? 6490.0f : 5910};
+        const QList<float> shut{930, 930, right ? 5670.0f : 5910, 5010};
+        const QList<float> open{left ? 110.0f : 930, right ? 110.0f : 930, right ? 6490.0f : 5910, 5010};
         for (bool opening : {true, false}) {
             rig.flip(opening, option);
             QCOMPARE(rig.set().Frame2->isEnabled(), !opening);
@@ -97,7 +99,8 @@ private Q_SLOTS:
             QCOMPARE(rig.steps.first(), opening ? shut : open);
             QCOMPARE(rig.steps.last(), opening ? open : shut);
             for (const QList<float> &s : std::as_const(rig.steps))
-                QCOMPARE(right ? s[1] + s[2] : s[2], right ? 6600.0f : 5910.0f);
+                QCOMPARE(QList<float>({right ? s[1] + s[2] : s[2], s[3]}),
+                         QList<float>({right ? 6600.0f : 5910, 5010}));
             if (opening) // the speed is read afresh at every step
                 QCOMPARE(rig.fp.pacing.waits.mid(2, 3), QList<int>({40, 40, 17}));
         }

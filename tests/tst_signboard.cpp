@@ -33,9 +33,16 @@ void setPlace(Form1 &form, const QRectF &r)
     form.PicKanban->setTwips({float(r.x()), float(r.y()), float(r.width()), float(r.height())});
 }
 
+// The signboard at b with its frame fitted: a post each side, the bar under
+// it across both posts.
+Rects framed(const QRectF &b, qreal postHeight)
+{
+    return {b, {b.left() - 75, b.top(), 75, postHeight}, {b.right(), b.top(), 75, postHeight},
+            {b.left() - 75, b.bottom(), b.width() + 150, 60}};
+}
+
 // A 300 x 200 picture at 9000, 1500 with its frame fitted whole.
-const Rects kFitted{{9000, 1500, 4500, 3000}, {8925, 1500, 75, 3015}, {13500, 1500, 75, 3015},
-                    {8925, 4500, 4650, 60}};
+const Rects kFitted = framed({9000, 1500, 4500, 3000}, 3015);
 
 } // namespace
 
@@ -59,21 +66,14 @@ private Q_SLOTS:
         QTest::addColumn<Rects>("place"); // empty: the frame as before
         QTest::newRow("a move alone leaves the frame") << QRectF(3000, 600, 1410, 450) << "" << Rects();
         QTest::newRow("a resize fits all but the posts' heights")
-            << QRectF(10620, 1800, 3000, 600) << ""
-            << Rects{{10620, 1800, 3000, 600}, {10545, 1800, 75, 495}, {13620, 1800, 75, 495},
-                     {10545, 2400, 3150, 60}};
+            << QRectF(10620, 1800, 3000, 600) << "" << framed({10620, 1800, 3000, 600}, 495);
         QTest::newRow("double-click") << QRectF(9000, 1500, 4500, 3000) << "double-click" << kFitted;
         QTest::newRow("double-click, partly off the coach")
-            << QRectF(-300, -150, 600, 300) << "double-click"
-            << Rects{{-300, -150, 600, 300}, {-375, -150, 75, 315}, {300, -150, 75, 315},
-                     {-375, 150, 750, 60}};
+            << QRectF(-300, -150, 600, 300) << "double-click" << framed({-300, -150, 600, 300}, 315);
         QTest::newRow("the frame toggle fits the frame it hides")
-            << QRectF(3000, 600, 1410, 450) << "frame toggle"
-            << Rects{{3000, 600, 1410, 450}, {2925, 600, 75, 465}, {4410, 600, 75, 465},
-                     {2925, 1050, 1560, 60}};
+            << QRectF(3000, 600, 1410, 450) << "frame toggle" << framed({3000, 600, 1410, 450}, 465);
         QTest::newRow("reset") << QRectF(3000, 600, 4500, 3000) << "reset"
-                               << Rects{{8910, 1605, 1410, 450}, {8835, 1605, 75, 465},
-                                        {10320, 1605, 75, 465}, {8835, 2055, 1560, 60}};
+                               << framed({8910, 1605, 1410, 450}, 465);
     }
 
     void fits()
