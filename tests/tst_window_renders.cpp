@@ -40,23 +40,38 @@ QImage testCard(QSize size)
     return card;
 }
 
-// The window and, painted over it, each of its tool windows at its place
-// relative to it: what the user sees of a window with focus and all.
-QImage painted(QWidget *window)
+QWidget *exposed(QWidget *window)
 {
-    QApplication::processEvents();
-    return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        qWarning("%s never exposed", qPrintable(window->objectName()));
+    return window;
 }
 
+// What the screen shows of the window once pending repaints are done: a
+// change drawn nowhere but in the widget's state shows as the old picture.
+QImage painted(QWidget *window)
+{
+    exposed(window);
+    QApplication::processEvents();
+    // The offscreen screen keeps its pictures at 100 %: at other scales the
+    // window paints itself afresh.
+    const QPixmap shot = qApp->devicePixelRatio() == 1 ? window->screen()->grabWindow(window->winId())
+                                                       : window->grab();
+    return shot.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The focus moved to the field as by Tab: the style marks the focus only
+// once the keyboard has moved it.
 void focus(QWidget *window, QWidget *field)
 {
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    field->clearFocus();
     field->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(field->hasFocus());
-    // As after a Tab: the style marks the focus only once the keyboard moved it.
-    window->setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 struct Scene {
@@ -93,7 +108,9 @@ void TestWindowRenders::looksAsChecked_data()
         s.dialog = std::make_unique<frmShowVersion>(s.fp.platform);
         return s.dialog.get();
     });
+    // Each change made on a window already shown, so that it must repaint.
     QTest::newRow("coach with pictures, door open, no frame") << Shown([](Scene &s) -> QWidget * {
+        exposed(&s.form);
         s.form.picSlideBase1->setLeft(1260);
         s.form.imgMaku1[0]->setPicture(testCard({50, 250}));
         s.form.imgMaku1[1]->setPicture(testCard({49, 120}));
@@ -105,11 +122,13 @@ void TestWindowRenders::looksAsChecked_data()
     if (qApp->devicePixelRatio() != 1)
         return;
     QTest::newRow("coach, signboard hidden") << Shown([](Scene &s) -> QWidget * {
+        exposed(&s.form)->update();
+        QApplication::processEvents();
         s.form.MnuViewKanban->trigger();
         return &s.form;
     });
     QTest::newRow("panel, changed") << Shown([](Scene &s) -> QWidget * {
-        frmSet &set = s.form.panel();
+        frmSet &set = *static_cast<frmSet *>(exposed(&s.form.panel()));
         set.HScroll1->setValue(30000);
         set.scllMakuSpeed[0]->setValue(1000);
         set.Option1[2]->setChecked(true);
