@@ -262,12 +262,20 @@ bool Canvas::applyRop2(QPen *pen, QBrush *brush)
     case rop2::Nop: return false;
     case rop2::Black: recolor(Qt::black); break;
     case rop2::White: recolor(Qt::white); break;
-    case rop2::NotCopyPen:
-        if (pen->style() != Qt::NoPen) {
-            const QColor c = pen->color();
-            pen->setColor(QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+    case rop2::NotCopyPen: {
+        // The inverse of whatever is drawn, the brush's fill as well as the line.
+        const auto inverse = [](const QColor &c) { return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()); };
+        if (pen->style() != Qt::NoPen)
+            pen->setColor(inverse(pen->color()));
+        if (brush->style() == Qt::TexturePattern) {
+            QImage texture = brush->textureImage();
+            texture.invertPixels();
+            brush->setTextureImage(texture);
+        } else if (brush->style() != Qt::NoBrush) {
+            brush->setColor(inverse(brush->color()));
         }
         break;
+    }
     case rop2::Not: mode = QPainter::RasterOp_NotDestination; break;
     case rop2::XorPen: mode = QPainter::RasterOp_SourceXorDestination; break;
     case rop2::MaskPen: mode = QPainter::RasterOp_SourceAndDestination; break;
