@@ -4,7 +4,9 @@
 #include "app/main_window.h"
 #include "fake_platform.h"
 #include "panel/control_panel.h"
+#include "platform/pacing.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void startAndEnd();
     void panelKeepsBelowTheCoach();
     void frontDoorRuns();
+    void realPacingNeverEndsEarly();
     void handlersRunInsideADoorStep();
 };
 
@@ -130,6 +133,16 @@ void TestCoachWindow::frontDoorRuns()
         QCOMPARE(form.picSlideBase1->twipsLeft(), last);
         QCOMPARE(form.Picture1->twipsLeft(), 270.0f);
     }
+}
+
+// A door's speed rests on each wait lasting at least its passes.
+void TestCoachWindow::realPacingNeverEndsEarly()
+{
+    plat::RealPacing pacing;
+    QElapsedTimer clock;
+    clock.start();
+    pacing.wait(3000);
+    QVERIFY(clock.nsecsElapsed() >= (plat::RealPacing::kPassCost * 3000).count());
 }
 
 // Each step processes pending events once: the slider's change paces the
